@@ -1,0 +1,220 @@
+// The record node: the bike, each part and subpart, and each service entry of
+// a document are ZRBicycleList nodes in one tree.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/date.h"
+#include "foundation/plist.h"
+
+namespace cogbook {
+
+class ZRBicycleList;
+using ZRBicycleListPtr = std::shared_ptr<ZRBicycleList>;
+
+// The ten field keys, in their fixed order. One process-wide array.
+const std::vector<std::string>& ZRBicycleKeys();
+enum ZRBicycleKeyIndex : std::size_t {
+    kCreationDateKey = 0,
+    kPartNameKey = 1,
+    kDateKey = 2,
+    kDescriptionKey = 3,
+    kNotesKey = 4,
+    kParentKey = 5,
+    kExpandableKey = 6,
+    kHasChildrenKey = 7,
+    kChildKeyArrayKey = 8,
+    kChildrenKey = 9,
+};
+
+// The pasteboard types, in their fixed order; the first two also tell a part
+// (or the bike) from a service entry.
+const std::vector<std::string>& ZRBikeTableDataTypes();
+
+// The notification a node posts while it is destroyed, with itself as object.
+inline constexpr std::string_view kZRBicycleListDeallocatingNotification =
+    "ZRBicycleListObject deallocating";
+
+// The value childIndex() answers when a node is not among its parent's children.
+inline constexpr std::int32_t kZRNotFound = 0x7fffffff;
+
+// A node's children in display order. Every child is filed under its own
+// creation date, so the order ("childKeyArray") and the lookup by key
+// ("children") are one container and cannot disagree.
+class ZRChildList {
+public:
+    std::size_t size() const { return items_.size(); }
+    bool empty() const { return items_.empty(); }
+    const ZRBicycleListPtr& at(std::size_t index) const { return items_.at(index); }
+    const std::string& keyAt(std::size_t index) const;
+    // The child filed under KEY, or null.
+    ZRBicycleListPtr find(std::string_view key) const;
+    std::optional<std::size_t> indexOf(std::string_view key) const;
+    std::vector<std::string> keys() const;
+
+    auto begin() const { return items_.begin(); }
+    auto end() const { return items_.end(); }
+
+private:
+    friend class ZRBicycleList;
+    friend class ZRRecordDecoder;
+    std::vector<ZRBicycleListPtr> items_;
+};
+
+// The field "dictionary" of a node: a dictionary whose key set is fixed. The
+// "childKeyArray" and "children" entries are the one `children` container;
+// "parent" is a back link that does not own the parent.
+struct ZRBicycleFields {
+    std::string creationDate;
+    std::string partName;
+    Date date;
+    std::string description;
+    std::string notes;
+    std::weak_ptr<ZRBicycleList> parent;
+    bool expandable = false;
+    bool hasChildren = false;
+    std::shared_ptr<ZRChildList> children; // null until the first child is filed
+};
+
+class ZRBicycleList : public std::enable_shared_from_this<ZRBicycleList> {
+    struct Passkey {
+        explicit Passkey() = default;
+    };
+
+public:
+    // A new node: fresh creation date, empty strings, the current date, not
+    // expandable, no children, no parent.
+    static ZRBicycleListPtr create();
+    explicit ZRBicycleList(Passkey);
+    ZRBicycleList(Passkey, bool blank); // no default fields: decoding fills them
+    ~ZRBicycleList();
+    ZRBicycleList(const ZRBicycleList&) = delete;
+    ZRBicycleList& operator=(const ZRBicycleList&) = delete;
+
+    // A new node with the same fields. It shares the parent link and this
+    // node's children container (the very same one), and is filed nowhere.
+    ZRBicycleListPtr copyWithZone() const;
+
+    // Identity among siblings, and the key under which the parent files it.
+    const std::string& creationDate() const { return fields_.creationDate; }
+    void setCreationDate(std::string creationDate);
+    void resetCreationDate();
+    // A creation-date string made from the current time: the decimal seconds
+    // since the reference date. Never the same string twice in one process.
+    static std::string freshCreationDate();
+
+    const std::string& partName() const { return fields_.partName; }
+    void setPartName(std::string_view name) { fields_.partName = name; }
+    void setPartName(const char* name) { fields_.partName = name ? name : ""; }
+    Date date() const { return fields_.date; }
+    void setDate(Date date) { fields_.date = date; }
+    const std::string& description() const { return fields_.description; }
+    void setDescription(std::string_view text) { fields_.description = text; }
+    void setDescription(const char* text) { fields_.description = text ? text : ""; }
+    const std::string& notes() const { return fields_.notes; }
+    void setNotes(std::string_view text) { fields_.notes = text; }
+    void setNotes(const char* text) { fields_.notes = text ? text : ""; }
+
+    // Null at the root, in a node never filed, and once the former parent is gone.
+    ZRBicycleListPtr parent() const { return fields_.parent.lock(); }
+    bool hasParentLink() const { return !fields_.parent.expired(); }
+    // Throws InvalidArgumentException for null; the node keeps its old link.
+    void setParent(const ZRBicycleListPtr& parent);
+
+    bool expandable() const { return fields_.expandable; }
+    void setExpandable(bool value) { fields_.expandable = value; }
+    bool hasChildren() const { return fields_.hasChildren; }
+    void setHasChildren(bool value) { fields_.hasChildren = value; }
+
+    // The children container, null before the first child.
+    const std::shared_ptr<ZRChildList>& children() const { return fields_.children; }
+    // Throws InvalidArgumentException for null.
+    void setChildren(std::shared_ptr<ZRChildList> children);
+    // The children's creation dates in display order; nothing before the first child.
+    std::optional<std::vector<std::string>> childKeyArray() const;
+    std::size_t numberOfChildren() const { return fields_.children ? fields_.children->size() : 0; }
+    const ZRBicycleListPtr& childAtIndex(std::size_t index) const;
+
+    // The whole field dictionary.
+    const ZRBicycleFields& bicycleList() const { return fields_; }
+    void setBicycleList(ZRBicycleFields fields) { fields_ = std::move(fields); }
+
+    // Reads a field by its key name as a property-list value. "parent" and
+    // "children" are no property-list values: read them with their getters.
+    // An unknown key throws InvalidArgumentException.
+    PlistValue valueForKey(std::string_view key) const;
+
+    // Position among the parent's children; 0 without a parent, kZRNotFound
+    // when the parent no longer holds this node.
+    std::int32_t childIndex() const;
+    // "BikePart form ..." for the bike and parts, "Service entry form ..." otherwise.
+    const std::string& bikeTableItemDataType() const;
+
+    // Files CHILD under this node at INDEX (0 to the number of children). The
+    // child's creation date is made unique among the siblings, and this
+    // node's date moves to the later of the two. Inserting into a service
+    // entry, or a node into its own subtree, is an assertion failure; an index
+    // out of range throws RangeException. A refused insertion changes nothing.
+    void insertChildPartOrEntryAtIndex(const ZRBicycleListPtr& child, std::int32_t index);
+    void addChildPartOrEntry(const ZRBicycleListPtr& child);
+
+    // Takes out the child filed under CHILD's creation date. The child keeps
+    // its parent link; this node's date is unchanged.
+    void removeChild(const ZRBicycleList& child);
+    // Gives NAME to every service entry filed directly under this node.
+    void propagatePartName(std::string_view name);
+
+    // Property-list forms.
+    // The structure of parts only; nothing for a service entry.
+    std::optional<PlistValue> templateDictionary() const;
+    // Every field but the parent link, for the whole subtree.
+    PlistValue plistConversion() const;
+    // Fills this new node (and its new subtree) from a template or a full
+    // property-list dictionary. Throws InvalidArgumentException when a
+    // dictionary has no "creationDate" or a listed child is missing.
+    void buildFromDictionary(const PlistValue& dictionary);
+    // Gives this node and its subtree fresh creation dates, keeping the order
+    // of every node's children (used when an old-form record is read).
+    void convertBicycleList();
+
+    // Plain text of everything below this node: one line per item, its notes
+    // under it. Nothing when the node has no children.
+    std::optional<std::string> stringFromBicycleList() const;
+
+    // Traversal: one step per call, driven by per-node cursors and one
+    // process-wide subtree root. Each answers null at the end of the walk.
+    ZRBicycleListPtr prepareAsRootOfSubtree();
+    ZRBicycleListPtr nextPartOrEntry();
+    ZRBicycleListPtr previousPartOrEntry();
+
+    bool inTraversalSubtree() const { return inTraversalSubtree_; }
+    std::int32_t lastChildCounted() const { return lastChildCounted_; }
+    std::int32_t lastChildCountdown() const { return lastChildCountdown_; }
+
+private:
+    friend class ZRRecordDecoder;
+
+    ZRBicycleList* _setTraversalSubtree();
+    ZRBicycleList* _clearTraversalComplement();
+    ZRBicycleList* _root();
+    ZRBicycleList* _deepestChild();
+    void makeCreationDateUniqueAmong(const ZRChildList& siblings);
+
+    ZRBicycleFields fields_;
+    bool inTraversalSubtree_ = false;
+    std::int32_t lastChildCounted_ = 0;
+    std::int32_t lastChildCountdown_ = 0;
+};
+
+// Checks the node invariants of the tree that holds ROOT at its top: every
+// child filed under its own creation date with this node as its parent, no
+// duplicate keys, "hasChildren" exactly when there are children, children only
+// under expandable nodes, no node filed twice. Answers what is wrong, or nothing.
+std::optional<std::string> findInvariantViolation(const ZRBicycleList& root);
+
+} // namespace cogbook

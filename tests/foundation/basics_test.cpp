@@ -1,0 +1,169 @@
+// Dates, notifications, assertions and the process hooks.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "foundation/assertion.h"
+#include "foundation/date.h"
+#include "foundation/exceptions.h"
+#include "foundation/hooks.h"
+#include "foundation/notification_center.h"
+
+namespace cogbook {
+namespace {
+
+class InTimeZone {
+public:
+    explicit InTimeZone(const char* zone) {
+        const char* old = std::getenv("TZ");
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~InTimeZone() {
+        if (had_) setenv("TZ", old_.c_str(), 1);
+        else unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    bool had_ = false;
+    std::string old_;
+};
+
+TEST(Dates, DescriptionIsLocalTimeWithOffset) {
+    {
+        InTimeZone utc("UTC");
+        EXPECT_EQ(Date(0).description(), "2001-01-01 00:00:00 +0000");
+    }
+    {
+        InTimeZone berlin("Europe/Berlin");
+        EXPECT_EQ(Date(0).description(), "2001-01-01 01:00:00 +0100");
+        EXPECT_EQ(Date(15552000).description().substr(20), "+0200"); // summer time
+    }
+    {
+        InTimeZone newYork("America/New_York");
+        EXPECT_EQ(Date(0).description(), "2000-12-31 19:00:00 -0500");
+    }
+    // Out-of-range and non-finite values still give a well-formed text.
+    EXPECT_EQ(Date(1e300).description().size(), 25u);
+    EXPECT_EQ(Date(std::numeric_limits<double>::quiet_NaN()).description().size(), 25u);
+    EXPECT_FALSE(Date(1e300).isRepresentable());
+    EXPECT_TRUE(Date(0).isRepresentable());
+}
+
+TEST(Dates, Iso8601RoundTripsToTheMicrosecond) {
+    EXPECT_EQ(Date(0).iso8601(), "2001-01-01T00:00:00.000000Z");
+    EXPECT_EQ(Date(-0.5).iso8601(), "2000-12-31T23:59:59.500000Z");
+    const auto parsed = Date::fromISO8601("2025-03-01T09:30:00.123456Z");
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->iso8601(), "2025-03-01T09:30:00.123456Z");
+    for (double s : {7.8e8 + 0.999999, -3e9 + 0.000001, 2.5e11 - 0.25, 123456789.654321}) {
+        const std::string text = Date(s).iso8601();
+        const auto back = Date::fromISO8601(text);
+        ASSERT_TRUE(back) << text;
+        EXPECT_EQ(back->iso8601(), text);
+        EXPECT_NEAR(back->timeIntervalSinceReferenceDate(), s, 1e-6);
+    }
+    EXPECT_EQ(Date::fromISO8601("2025-03-01T10:30:00+01:00")->iso8601(), "2025-03-01T09:30:00.000000Z");
+    EXPECT_EQ(Date::fromISO8601("2025-03-01T08:00:00-0130")->iso8601(), "2025-03-01T09:30:00.000000Z");
+    for (const char* bad : {"", "2025-02-29T00:00:00Z", "2025-13-01T00:00:00Z", "2025-03-01 09:30:00Z",
+                            "2025-03-01T24:00:00Z", "2025-03-01T09:30:00", "2025-03-01T09:30:00.Z",
+                            "2025-03-01T09:30:00Zjunk", "0000-01-01T00:00:00Z"})
+        EXPECT_FALSE(Date::fromISO8601(bad)) << bad;
+    EXPECT_TRUE(Date::fromISO8601("2024-02-29T00:00:00Z"));
+}
+
+TEST(Dates, LaterDateAndCalendarArithmetic) {
+    EXPECT_EQ(Date(1).laterDate(Date(2)), Date(2));
+    EXPECT_EQ(Date(3).laterDate(Date(2)), Date(3));
+    EXPECT_EQ(daysFromCivil(1970, 1, 1), 0);
+    EXPECT_EQ(daysFromCivil(2001, 1, 1) * 86400, static_cast<long long>(Date::kUnixEpochOffset));
+    for (long long days : {-719468LL, -1LL, 0LL, 11016LL, 2932896LL}) {
+        const CivilDate c = civilFromDays(days);
+        EXPECT_EQ(daysFromCivil(c.year, c.month, c.day), days);
+    }
+}
+
+TEST(Notifications, DeliverByNameAndSenderInRegistrationOrder) {
+    NotificationCenter center;
+    int a = 0, b = 0, sender = 0, other = 0;
+    std::vector<std::string> calls;
+    center.addObserver(&a, "ping", &sender, [&](const Notification&) { calls.push_back("a"); });
+    center.addObserver(&b, "", nullptr, [&](const Notification& n) { calls.push_back("b:" + std::string(n.name)); });
+    center.postNotificationName("ping", &sender);
+    center.postNotificationName("ping", &other);
+    center.postNotificationName("pong", &sender);
+    EXPECT_EQ(calls, (std::vector<std::string>{"a", "b:ping", "b:ping", "b:pong"}));
+    center.removeObserver(&b, "pong", nullptr);
+    center.postNotificationName("pong", &sender);
+    EXPECT_EQ(calls.size(), 4u);
+    center.postNotificationName("ping", &other);
+    EXPECT_EQ(calls.back(), "b:ping");
+}
+
+TEST(Notifications, ObserversMayRemoveThemselvesAndOthersDuringDelivery) {
+    NotificationCenter center;
+    int first = 0, second = 0, third = 0, late = 0;
+    std::vector<std::string> calls;
+    center.addObserver(&first, "x", nullptr, [&](const Notification&) {
+        calls.push_back("first");
+        center.removeObserver(&first);
+        center.removeObserver(&second);
+        center.addObserver(&late, "x", nullptr, [&](const Notification&) { calls.push_back("late"); });
+    });
+    center.addObserver(&second, "x", nullptr, [&](const Notification&) { calls.push_back("second"); });
+    center.addObserver(&third, "x", nullptr, [&](const Notification&) { calls.push_back("third"); });
+    center.postNotificationName("x", nullptr);
+    EXPECT_EQ(calls, (std::vector<std::string>{"first", "third"}));
+    center.postNotificationName("x", nullptr);
+    EXPECT_EQ(calls, (std::vector<std::string>{"first", "third", "third", "late"}));
+    EXPECT_EQ(center.observerCount(), 2u);
+}
+
+TEST(Assertions, ReportToTheLogAndThrowWithTheDetails) {
+    std::string logged;
+    auto previous = setLogHook([&](std::string_view m) { logged += m; });
+    int object = 0;
+    try {
+        AssertionHandler::currentHandler().handleFailureInMethod("doThing:", &object, "MyDocument", 42,
+                                                                 "went wrong");
+        ADD_FAILURE() << "must throw";
+    } catch (const InternalInconsistencyException& e) {
+        EXPECT_EQ(e.method(), "doThing:");
+        EXPECT_EQ(e.file(), "MyDocument");
+        EXPECT_EQ(e.line(), 42);
+        EXPECT_EQ(e.description(), "went wrong");
+    }
+    setLogHook(previous);
+    EXPECT_NE(logged.find("doThing:"), std::string::npos);
+    EXPECT_NE(logged.find("MyDocument:42"), std::string::npos);
+    EXPECT_NE(logged.find("went wrong"), std::string::npos);
+}
+
+TEST(Hooks, DeferredActionsRunLaterInOrderIncludingNestedOnes) {
+    std::vector<int> ran;
+    performDeferred([&] {
+        ran.push_back(1);
+        performDeferred([&] { ran.push_back(3); });
+    });
+    performDeferred([&] { ran.push_back(2); });
+    EXPECT_TRUE(ran.empty());
+    runDeferredActions();
+    EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+
+    int beeps = 0;
+    auto previous = setBeepHook([&] { ++beeps; });
+    beep();
+    setBeepHook(previous);
+    beep();
+    EXPECT_EQ(beeps, 1);
+}
+
+} // namespace
+} // namespace cogbook

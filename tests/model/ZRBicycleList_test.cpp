@@ -1,0 +1,295 @@
+#include "model/ZRBicycleList.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <set>
+
+#include "foundation/exceptions.h"
+#include "foundation/hooks.h"
+#include "foundation/notification_center.h"
+#include "tree_helpers.h"
+
+namespace cogbook {
+namespace {
+
+using testing::entry;
+using testing::part;
+
+const std::string kPartType = "BikePart form of ZRBicycleList item dragged";
+const std::string kEntryType = "Service entry form of ZRBicycleList item dragged";
+
+class QuietLog : public ::testing::Test {
+protected:
+    void SetUp() override { previous_ = setLogHook([this](std::string_view m) { logged_ += m; }); }
+    void TearDown() override { setLogHook(previous_); }
+    std::string logged_;
+
+private:
+    LogHook previous_;
+};
+
+TEST(ZRBicycleListNode, NewNodeAnswersItsDefaults) {
+    auto node = ZRBicycleList::create();
+    EXPECT_EQ(node->partName(), "");
+    EXPECT_EQ(node->description(), "");
+    EXPECT_EQ(node->notes(), "");
+    EXPECT_FALSE(node->expandable());
+    EXPECT_FALSE(node->hasChildren());
+    EXPECT_EQ(node->parent(), nullptr);
+    EXPECT_EQ(node->children(), nullptr);
+    EXPECT_FALSE(node->childKeyArray().has_value());
+    EXPECT_EQ(node->bikeTableItemDataType(), kEntryType);
+    EXPECT_EQ(node->childIndex(), 0);
+    char* end = nullptr;
+    const double seconds = std::strtod(node->creationDate().c_str(), &end);
+    EXPECT_EQ(*end, '\0') << node->creationDate();
+    EXPECT_NEAR(seconds, Date::now().timeIntervalSinceReferenceDate(), 60.0);
+    EXPECT_NEAR(node->date().timeIntervalSinceReferenceDate(), seconds, 60.0);
+
+    node->setExpandable(true);
+    EXPECT_EQ(node->bikeTableItemDataType(), kPartType);
+    node->setPartName(static_cast<const char*>(nullptr));
+    EXPECT_EQ(node->partName(), "");
+    node->setNotes(static_cast<const char*>(nullptr));
+    EXPECT_EQ(node->notes(), "");
+}
+
+TEST(ZRBicycleListNode, KeysAreOneSharedArrayInTheirOrder) {
+    const auto& keys = ZRBicycleKeys();
+    EXPECT_EQ(&keys, &ZRBicycleKeys());
+    ASSERT_EQ(keys.size(), 10u);
+    EXPECT_EQ(keys.front(), "creationDate");
+    EXPECT_EQ(keys[5], "parent");
+    EXPECT_EQ(keys.back(), "children");
+}
+
+TEST(ZRBicycleListNode, FreshCreationDatesNeverRepeat) {
+    std::set<std::string> seen;
+    for (int i = 0; i < 20000; ++i) ASSERT_TRUE(seen.insert(ZRBicycleList::freshCreationDate()).second);
+}
+
+TEST(ZRBicycleListNode, ValueForKeyReadsTheColumnsAndRefusesStrangers) {
+    auto node = entry("Chain", "Lubed", 1000.5);
+    EXPECT_EQ(node->valueForKey("partName").string(), "Chain");
+    EXPECT_EQ(node->valueForKey("description").string(), "Lubed");
+    EXPECT_EQ(node->valueForKey("date").date(), Date(1000.5));
+    EXPECT_FALSE(node->valueForKey("expandable").boolean());
+    EXPECT_TRUE(node->valueForKey("childKeyArray").isNull());
+    EXPECT_THROW(node->valueForKey("colour"), InvalidArgumentException);
+}
+
+TEST(ZRBicycleListNode, NullLinksAreRefusedAndTheOldValueKept) {
+    auto bike = part("Bike");
+    auto chain = part("Chain");
+    bike->addChildPartOrEntry(chain);
+    EXPECT_THROW(chain->setParent(nullptr), InvalidArgumentException);
+    EXPECT_EQ(chain->parent(), bike);
+    EXPECT_THROW(bike->setChildren(nullptr), InvalidArgumentException);
+    EXPECT_EQ(bike->numberOfChildren(), 1u);
+}
+
+TEST(ZRBicycleListInsertion, FilesChildrenInOrderAndRollsTheDateUpOneLevel) {
+    auto bike = part("Bike");
+    bike->setDate(Date(100));
+    auto wheel = part("Wheel");
+    wheel->setDate(Date(50));
+    bike->addChildPartOrEntry(wheel);
+    EXPECT_EQ(bike->date(), Date(100)); // the later of the two
+    EXPECT_EQ(wheel->children(), nullptr);
+
+    auto first = entry("Wheel", "Trued", 200);
+    auto last = entry("Wheel", "Spoke", 150);
+    wheel->addChildPartOrEntry(last);
+    ASSERT_NE(wheel->children(), nullptr);
+    EXPECT_TRUE(wheel->hasChildren());
+    wheel->insertChildPartOrEntryAtIndex(first, 0);
+    EXPECT_EQ(wheel->childKeyArray(), (std::vector<std::string>{first->creationDate(), last->creationDate()}));
+    EXPECT_EQ(wheel->date(), Date(200));
+    EXPECT_EQ(bike->date(), Date(100)); // the grandparent is not touched
+    EXPECT_EQ(first->parent(), wheel);
+    EXPECT_EQ(first->childIndex(), 0);
+    EXPECT_EQ(last->childIndex(), 1);
+    EXPECT_EQ(wheel->children()->find(last->creationDate()), last);
+}
+
+TEST(ZRBicycleListInsertion, CollidingCreationDateIsReplacedNotTheSiblings) {
+    auto bike = part("Bike");
+    auto a = entry("A");
+    auto b = entry("B");
+    b->setCreationDate(a->creationDate());
+    bike->addChildPartOrEntry(a);
+    const std::string original = a->creationDate();
+    bike->addChildPartOrEntry(b);
+    EXPECT_EQ(a->creationDate(), original);
+    EXPECT_NE(b->creationDate(), original);
+    EXPECT_EQ(bike->children()->find(original), a);
+    EXPECT_EQ(bike->children()->find(b->creationDate()), b);
+}
+
+TEST_F(QuietLog, RefusedInsertionsLeaveBothNodesAsTheyWere) {
+    auto bike = part("Bike");
+    auto oil = entry("Chain", "Oil", 500);
+    bike->addChildPartOrEntry(oil);
+    auto stranger = entry("Stranger", "", 900);
+    const std::string key = stranger->creationDate();
+
+    try {
+        oil->addChildPartOrEntry(stranger);
+        FAIL() << "inserting into a service entry must fail";
+    } catch (const InternalInconsistencyException& e) {
+        EXPECT_EQ(e.description(), "insertChildPartOrEntry:atIndex: called on leaf item");
+        EXPECT_EQ(e.file(), "ZRBicycleList");
+    }
+    EXPECT_NE(logged_.find("called on leaf item"), std::string::npos);
+    EXPECT_EQ(oil->children(), nullptr);
+    EXPECT_EQ(oil->date(), Date(500));
+    EXPECT_EQ(stranger->parent(), nullptr);
+
+    EXPECT_THROW(bike->insertChildPartOrEntryAtIndex(stranger, 5), RangeException);
+    EXPECT_THROW(bike->insertChildPartOrEntryAtIndex(stranger, -1), RangeException);
+    EXPECT_EQ(stranger->parent(), nullptr);
+    EXPECT_EQ(stranger->creationDate(), key);
+    EXPECT_EQ(bike->numberOfChildren(), 1u);
+
+    auto wheel = part("Wheel");
+    bike->addChildPartOrEntry(wheel);
+    EXPECT_THROW(wheel->addChildPartOrEntry(bike), InternalInconsistencyException);
+    EXPECT_THROW(wheel->addChildPartOrEntry(wheel), InternalInconsistencyException);
+    EXPECT_THROW(bike->addChildPartOrEntry(wheel), InternalInconsistencyException);
+    EXPECT_EQ(findInvariantViolation(*bike), std::nullopt);
+    EXPECT_EQ(bike->numberOfChildren(), 2u);
+}
+
+TEST(ZRBicycleListRemoval, KeepsParentLinkAndEmptyContainers) {
+    auto bike = part("Bike");
+    auto chain = part("Chain");
+    bike->addChildPartOrEntry(chain);
+    bike->removeChild(*chain);
+    ASSERT_NE(bike->children(), nullptr);
+    EXPECT_TRUE(bike->children()->empty());
+    EXPECT_FALSE(bike->hasChildren());
+    EXPECT_EQ(chain->parent(), bike);
+    EXPECT_EQ(chain->childIndex(), kZRNotFound);
+    // Putting it back where it was, as undo does.
+    bike->insertChildPartOrEntryAtIndex(chain, 0);
+    EXPECT_EQ(chain->childIndex(), 0);
+}
+
+TEST(ZRBicycleListRemoval, WorksByKeySoACopyRemovesTheOriginal) {
+    auto bike = part("Bike");
+    auto a = entry("A");
+    auto b = entry("B");
+    bike->addChildPartOrEntry(a);
+    bike->addChildPartOrEntry(b);
+    auto copyOfA = a->copyWithZone();
+    bike->removeChild(*copyOfA);
+    EXPECT_EQ(bike->childKeyArray(), std::vector<std::string>{b->creationDate()});
+    EXPECT_TRUE(bike->hasChildren());
+    bike->removeChild(*entry("nobody"));
+    EXPECT_EQ(bike->numberOfChildren(), 1u);
+}
+
+TEST(ZRBicycleListRemoval, PropagationRenamesOnlyDirectEntries) {
+    auto chain = part("Chain");
+    auto lube = entry("Chain", "Lube");
+    auto swap = entry("Chain", "Swap");
+    auto link = part("Quick link");
+    auto linkEntry = entry("Quick link", "Replaced");
+    chain->addChildPartOrEntry(lube);
+    chain->addChildPartOrEntry(link);
+    chain->addChildPartOrEntry(swap);
+    link->addChildPartOrEntry(linkEntry);
+    chain->propagatePartName("KMC chain");
+    EXPECT_EQ(lube->partName(), "KMC chain");
+    EXPECT_EQ(swap->partName(), "KMC chain");
+    EXPECT_EQ(link->partName(), "Quick link");
+    EXPECT_EQ(linkEntry->partName(), "Quick link");
+    EXPECT_EQ(chain->partName(), "Chain"); // the caller renames the part itself
+
+    auto lonely = part("Lonely");
+    lonely->propagatePartName("Other");
+    EXPECT_EQ(lonely->partName(), "Lonely");
+}
+
+TEST(ZRBicycleListCopy, SharesFieldsAndChildrenContainers) {
+    auto bike = part("Bike");
+    auto wheel = part("Wheel");
+    bike->addChildPartOrEntry(wheel);
+    wheel->addChildPartOrEntry(entry("Wheel", "Trued"));
+    wheel->removeChild(*wheel->childAtIndex(0));
+
+    auto copy = wheel->copyWithZone();
+    EXPECT_EQ(copy->creationDate(), wheel->creationDate());
+    EXPECT_EQ(copy->parent(), bike);
+    EXPECT_EQ(copy->children(), wheel->children());
+    EXPECT_FALSE(copy->inTraversalSubtree());
+
+    auto spoke = entry("Wheel", "Spoke");
+    copy->addChildPartOrEntry(spoke);
+    EXPECT_EQ(wheel->children()->find(spoke->creationDate()), spoke);
+    EXPECT_TRUE(copy->hasChildren());
+    EXPECT_FALSE(wheel->hasChildren());
+}
+
+TEST(ZRBicycleListLifetime, PostsWhileDyingWithFieldsIntact) {
+    std::vector<std::string> names;
+    int observer = 0;
+    NotificationCenter::defaultCenter().addObserver(
+        &observer, std::string(kZRBicycleListDeallocatingNotification), nullptr,
+        [&](const Notification& n) { names.push_back(static_cast<const ZRBicycleList*>(n.object)->partName()); });
+    {
+        auto bike = part("Bike");
+        bike->addChildPartOrEntry(entry("Chain"));
+    }
+    NotificationCenter::defaultCenter().removeObserver(&observer);
+    EXPECT_EQ(names, (std::vector<std::string>{"Bike", "Chain"}));
+}
+
+TEST(ZRBicycleListLifetime, LongChainsDieWithoutDeepRecursion) {
+    auto bike = part("Bike");
+    ZRBicycleListPtr tip = bike;
+    for (int i = 0; i < 200000; ++i) {
+        auto next = part("Level");
+        tip->addChildPartOrEntry(next);
+        tip = next;
+    }
+    std::weak_ptr<ZRBicycleList> watch = tip;
+    tip.reset();
+    bike.reset();
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST(ZRBicycleListInvariants, HoldAfterEveryStepOfRandomEditing) {
+    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+        std::mt19937 rng(seed);
+        auto bike = part("Bike");
+        std::vector<ZRBicycleListPtr> nodes{bike};
+        for (int step = 0; step < 60; ++step) {
+            auto& target = nodes[rng() % nodes.size()];
+            if (rng() % 3 != 0 || nodes.size() < 2) {
+                auto child = rng() % 2 ? part("P") : entry("E");
+                if (rng() % 4 == 0 && target->numberOfChildren() > 0) // a copy keeps its source's key
+                    child->setCreationDate(target->childAtIndex(0)->creationDate());
+                if (target->expandable()) {
+                    target->insertChildPartOrEntryAtIndex(
+                        child, static_cast<std::int32_t>(rng() % (target->numberOfChildren() + 1)));
+                    nodes.push_back(child);
+                }
+            } else if (target != bike) {
+                auto parent = target->parent();
+                const auto index = target->childIndex();
+                if (index != kZRNotFound) {
+                    parent->removeChild(*target);
+                    if (rng() % 2) parent->insertChildPartOrEntryAtIndex(target, index); // undo
+                }
+            }
+            auto violation = findInvariantViolation(*bike);
+            ASSERT_FALSE(violation) << "seed " << seed << " step " << step << ": " << *violation;
+        }
+    }
+}
+
+} // namespace
+} // namespace cogbook

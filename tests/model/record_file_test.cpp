@@ -1,0 +1,271 @@
+#include "model/record_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "foundation/keyed_archive.h"
+#include "foundation/xml_plist.h"
+#include "tree_helpers.h"
+
+namespace cogbook {
+namespace {
+
+using testing::entry;
+using testing::part;
+using testing::treeDifference;
+
+// Writes archives by hand, to make the damaged and old-form files that the
+// program itself never writes.
+struct RawNode {
+    std::string creationDate;
+    std::string name;
+    bool expandable = true;
+    bool hasChildren = false;
+    int parent = -1;
+    std::vector<int> children;
+    std::vector<std::string> keys; // defaults to the children's creation dates
+    bool legacy = false;           // "bicycleList0" with integer keys
+};
+
+std::vector<std::uint8_t> writeRaw(const std::vector<RawNode>& nodes, int root = 0) {
+    KeyedArchiver ar;
+    std::vector<KeyedArchiver::Ref> refs;
+    for (std::size_t i = 0; i < nodes.size(); ++i) refs.push_back(ar.reserve());
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const RawNode& n = nodes[i];
+        auto key = [&](std::size_t c, const std::string& text) {
+            if (n.legacy) return ar.integer(static_cast<std::int64_t>(c) + 1000);
+            return ar.string(text);
+        };
+        std::vector<KeyedArchiver::Ref> k, v;
+        auto put = [&](const char* name, KeyedArchiver::Ref value) {
+            k.push_back(ar.string(name));
+            v.push_back(value);
+        };
+        put("creationDate", n.legacy ? ar.integer(static_cast<std::int64_t>(i)) : ar.string(n.creationDate));
+        put("partName", ar.string(n.name));
+        put("date", ar.date(Date(1000.0 * static_cast<double>(i))));
+        put("description", ar.string(""));
+        put("notes", ar.string(""));
+        if (n.parent >= 0) put("parent", refs[static_cast<std::size_t>(n.parent)]);
+        put("expandable", ar.boolean(n.expandable));
+        put("hasChildren", ar.boolean(n.hasChildren));
+        if (!n.children.empty()) {
+            std::vector<KeyedArchiver::Ref> keyRefs, childRefs;
+            for (std::size_t c = 0; c < n.children.size(); ++c) {
+                const auto& child = nodes[static_cast<std::size_t>(n.children[c])];
+                keyRefs.push_back(key(c, n.keys.empty() ? child.creationDate : n.keys[c]));
+                childRefs.push_back(refs[static_cast<std::size_t>(n.children[c])]);
+            }
+            put("childKeyArray", ar.array(keyRefs));
+            put("children", ar.dictionary(keyRefs, childRefs));
+        }
+        const auto fields = ar.dictionary(k, v);
+        ar.setObject(refs[i], "ZRBicycleList", {"ZRBicycleList", "NSObject"},
+                     {{n.legacy ? "bicycleList0" : "bicycleList1", fields}});
+    }
+    return ar.finish(refs[static_cast<std::size_t>(root)]);
+}
+
+// Bike 0 with part 1, which holds entry 2.
+std::vector<RawNode> goodRaw() {
+    std::vector<RawNode> nodes(3);
+    nodes[0] = {"10", "Bike", true, true, -1, {1}};
+    nodes[1] = {"11", "Chain", true, true, 0, {2}};
+    nodes[2] = {"12", "Lubed", false, false, 1, {}};
+    return nodes;
+}
+
+std::string refusal(const std::vector<std::uint8_t>& bytes) {
+    try {
+        readRecordFile(bytes);
+    } catch (const RecordFileError& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+TEST(RecordFile, RoundTripsRandomTreesExactly) {
+    for (std::uint32_t seed = 1; seed <= 2000; ++seed) {
+        auto bike = testing::randomTree(seed, static_cast<int>(seed % 40));
+        if (seed % 7 == 0 && bike->numberOfChildren() > 0) bike->removeChild(*bike->childAtIndex(0));
+        auto read = readRecordFile(writeRecordFile(*bike));
+        ASSERT_EQ(treeDifference(*bike, *read), "") << "seed " << seed;
+        ASSERT_EQ(read->parent(), nullptr);
+    }
+}
+
+TEST(RecordFile, HandCraftedArchiveReads) {
+    auto bike = readRecordFile(writeRaw(goodRaw()));
+    EXPECT_EQ(bike->partName(), "Bike");
+    ASSERT_EQ(bike->numberOfChildren(), 1u);
+    EXPECT_EQ(bike->childAtIndex(0)->childAtIndex(0)->partName(), "Lubed");
+    EXPECT_EQ(bike->childAtIndex(0)->childAtIndex(0)->date(), Date(2000));
+}
+
+TEST(RecordFile, DecodesWithPythonsPlistlibToTheKeyedArchiveStructure) {
+    if (std::system("python3 -c 'import plistlib' > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+    auto bike = part("Bike");
+    auto chain = part("Chain");
+    bike->addChildPartOrEntry(chain);
+    chain->addChildPartOrEntry(entry("Chain", "Lubed", 123.25, "Wet lube"));
+    const auto bytes = writeRecordFile(*bike);
+    const auto path = std::filesystem::temp_directory_path() / "cogbook-plistlib.bin";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+    const std::string script = R"PY(
+import plistlib, sys
+a = plistlib.load(open(sys.argv[1], 'rb'))
+o = a['$objects']
+U = plistlib.UID
+assert a['$archiver'] == 'NSKeyedArchiver' and a['$version'] == 100000
+assert o[0] == '$null'
+root = o[a['$top']['root'].data]
+def cls(obj): return o[obj['$class'].data]
+assert cls(root) == {'$classname': 'ZRBicycleList', '$classes': ['ZRBicycleList', 'NSObject']}, cls(root)
+def fields(node):
+    d = o[node['bicycleList1'].data]
+    assert cls(d)['$classes'] == ['NSMutableDictionary', 'NSDictionary', 'NSObject']
+    return {o[k.data]: o[v.data] for k, v in zip(d['NS.keys'], d['NS.objects'])}
+f = fields(root)
+assert f['partName'] == 'Bike' and f['expandable'] is True and f['hasChildren'] is True
+assert 'parent' not in f
+assert cls(f['date'])['$classes'] == ['NSDate', 'NSObject'] and isinstance(f['date']['NS.time'], float)
+assert cls(f['childKeyArray'])['$classname'] == 'NSMutableArray'
+chainKey = o[f['childKeyArray']['NS.objects'][0].data]
+kids = f['children']
+assert o[kids['NS.keys'][0].data] == chainKey
+chain = o[kids['NS.objects'][0].data]
+cf = fields(chain)
+assert cf['creationDate'] == chainKey and cf['partName'] == 'Chain'
+assert fields(cf['parent']) == f   # the cycle leads back to the bike
+e = fields(o[cf['children']['NS.objects'][0].data])
+assert e['expandable'] is False and e['notes'] == 'Wet lube' and e['date']['NS.time'] == 123.25
+assert 'childKeyArray' not in e
+print('ok')
+)PY";
+    const auto scriptPath = std::filesystem::temp_directory_path() / "cogbook-plistlib.py";
+    std::ofstream(scriptPath) << script;
+    const std::string command = "python3 " + scriptPath.string() + " " + path.string() + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    EXPECT_EQ(pclose(pipe), 0) << output;
+    EXPECT_EQ(output, "ok\n");
+}
+
+TEST(RecordFile, RefusesWhatIsNotARecordWithAReason) {
+    EXPECT_NE(refusal({}).find("not a keyed archive"), std::string::npos);
+    const std::string text = "hello, not a record";
+    EXPECT_NE(refusal({text.begin(), text.end()}).find("not a keyed archive"), std::string::npos);
+    const std::string xml = writeXmlPlist(PlistValue(PlistDictionary{{"a", 1}}));
+    EXPECT_NE(refusal({xml.begin(), xml.end()}).find("not a keyed archive"), std::string::npos);
+
+    KeyedArchiver strings;
+    const auto rootString = strings.string("a string");
+    EXPECT_NE(refusal(strings.finish(rootString)).find("not a record item"), std::string::npos);
+    KeyedArchiver other;
+    const auto object = other.reserve();
+    other.setObject(object, "NSColor", {"NSColor", "NSObject"}, {});
+    EXPECT_NE(refusal(other.finish(object)).find("a NSColor, not a record item"), std::string::npos);
+}
+
+TEST(RecordFile, RefusesTreesThatBreakTheNodeInvariants) {
+    auto expectRefused = [](std::vector<RawNode> nodes, const std::string& reason) {
+        const std::string message = refusal(writeRaw(nodes));
+        EXPECT_NE(message.find(reason), std::string::npos) << message;
+    };
+    auto nodes = goodRaw();
+    nodes[2].parent = 0;
+    expectRefused(nodes, "names another parent");
+    nodes = goodRaw();
+    nodes[1].hasChildren = false;
+    expectRefused(nodes, "holds some");
+    nodes = goodRaw();
+    nodes[1].expandable = false;
+    expectRefused(nodes, "service entry but holds items");
+    nodes = goodRaw();
+    nodes[1].keys = {"99"};
+    expectRefused(nodes, "not its creation date");
+    nodes = goodRaw();
+    nodes[0].children = {1, 1};
+    expectRefused(nodes, "files two items under one key");
+    nodes = goodRaw();
+    nodes[0].parent = 1; // the bike filed under its own part
+    expectRefused(nodes, "filed under another item");
+
+    // One entry filed under two parents.
+    nodes = goodRaw();
+    nodes[0].children = {1, 2};
+    expectRefused(nodes, "another parent");
+}
+
+TEST(RecordFile, RefusesTreesDeeperThanTheLimitButReadsOnesAtIt) {
+    auto chain = [](int depth) {
+        std::vector<RawNode> nodes(static_cast<std::size_t>(depth));
+        for (int i = 0; i < depth; ++i) {
+            auto& n = nodes[static_cast<std::size_t>(i)];
+            n.creationDate = std::to_string(i);
+            n.name = "L";
+            n.parent = i - 1;
+            if (i + 1 < depth) {
+                n.children = {i + 1};
+                n.hasChildren = true;
+            }
+        }
+        return writeRaw(nodes);
+    };
+    EXPECT_NE(refusal(chain(static_cast<int>(kMaxRecordDepth) + 1)).find("deeper than 10000"), std::string::npos);
+    auto deep = readRecordFile(chain(static_cast<int>(kMaxRecordDepth)));
+    EXPECT_TRUE(deep->stringFromBicycleList().has_value());
+    auto again = readRecordFile(writeRecordFile(*deep));
+    EXPECT_EQ(treeDifference(*deep, *again), "");
+}
+
+TEST(RecordFile, OldFormIsConvertedToFreshStringKeysKeepingOrder) {
+    std::vector<RawNode> nodes(4);
+    nodes[0] = {"", "Bike", true, true, -1, {1, 2}, {}, true};
+    nodes[1] = {"", "Wheel", true, true, 0, {3}, {}, true};
+    nodes[2] = {"", "Chain", true, false, 0, {}, {}, true};
+    nodes[3] = {"", "Trued", false, false, 1, {}, {}, true};
+    auto bike = readRecordFile(writeRaw(nodes));
+    ASSERT_EQ(bike->numberOfChildren(), 2u);
+    EXPECT_EQ(bike->childAtIndex(0)->partName(), "Wheel");
+    EXPECT_EQ(bike->childAtIndex(1)->partName(), "Chain");
+    EXPECT_EQ(bike->childAtIndex(0)->childAtIndex(0)->partName(), "Trued");
+    EXPECT_EQ(findInvariantViolation(*bike), std::nullopt);
+    for (const auto& key : *bike->childKeyArray()) {
+        char* end = nullptr;
+        std::strtod(key.c_str(), &end);
+        EXPECT_EQ(*end, '\0') << key;
+    }
+    // Written again, it is a current-form record.
+    EXPECT_EQ(treeDifference(*bike, *readRecordFile(writeRecordFile(*bike))), "");
+}
+
+TEST(RecordFile, ArchivedChildComesBackWithItsWholeFormerTree) {
+    auto bike = testing::randomTree(11, 30);
+    auto chain = part("Chain");
+    bike->addChildPartOrEntry(chain);
+    chain->addChildPartOrEntry(entry("Chain", "Lubed"));
+    auto decoded = unarchiveNodes(archiveNodes({chain}));
+    ASSERT_EQ(decoded.roots.size(), 1u);
+    auto copy = decoded.roots[0];
+    ASSERT_NE(copy->parent(), nullptr);
+    EXPECT_EQ(treeDifference(*bike, *copy->parent()), "");
+    EXPECT_EQ(copy->childAtIndex(0)->description(), "Lubed");
+
+    // A node taken out of its tree still archives, with its former parent.
+    bike->removeChild(*chain);
+    decoded = unarchiveNodes(archiveNodes({chain}));
+    EXPECT_EQ(decoded.roots[0]->childIndex(), kZRNotFound);
+    EXPECT_EQ(decoded.roots[0]->parent()->partName(), bike->partName());
+}
+
+} // namespace
+} // namespace cogbook

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "model/ZRBicycleList.h"
+#include "tree_helpers.h"
+
+namespace cogbook {
+namespace {
+
+using testing::entry;
+using testing::part;
+
+std::string walk(const ZRBicycleListPtr& start, bool forward, int limit = 100) {
+    std::string names;
+    ZRBicycleListPtr node = start;
+    while (limit-- > 0) {
+        node = forward ? node->nextPartOrEntry() : node->previousPartOrEntry();
+        if (!node) return names;
+        names += node->partName();
+    }
+    return names + "...";
+}
+
+// S with children A and E, A with B and D, B with C; S is filed under a top.
+struct ExampleTree {
+    ZRBicycleListPtr top = part("T"), s = part("S"), a = part("A"), b = part("B"), c = entry("C"),
+                     d = entry("D"), e = entry("E"), after = entry("Z");
+    ExampleTree() {
+        top->addChildPartOrEntry(s);
+        top->addChildPartOrEntry(after);
+        s->addChildPartOrEntry(a);
+        s->addChildPartOrEntry(e);
+        a->addChildPartOrEntry(b);
+        a->addChildPartOrEntry(d);
+        b->addChildPartOrEntry(c);
+    }
+};
+
+TEST(Traversal, WalksPreOrderForwardAndItsReverseBackward) {
+    ExampleTree tree;
+    tree.s->prepareAsRootOfSubtree();
+    EXPECT_EQ(walk(tree.s, true), "ABCDE");
+    EXPECT_EQ(tree.s->nextPartOrEntry(), nullptr); // cursors stay at the end
+    tree.s->prepareAsRootOfSubtree();
+    EXPECT_EQ(walk(tree.s, false), "EDCBA");
+    tree.s->prepareAsRootOfSubtree();
+    EXPECT_EQ(walk(tree.s, true), "ABCDE"); // preparing again resets every cursor
+}
+
+TEST(Traversal, WholeTreeFromTheTopNeverAnswersTheTop) {
+    ExampleTree tree;
+    tree.top->prepareAsRootOfSubtree();
+    EXPECT_EQ(walk(tree.top, true), "SABCDEZ");
+    tree.top->prepareAsRootOfSubtree();
+    EXPECT_EQ(walk(tree.top, false), "ZEDCBAS");
+}
+
+TEST(Traversal, SmallTreesEndAtOnce) {
+    auto bike = part("Bike");
+    bike->prepareAsRootOfSubtree();
+    EXPECT_EQ(bike->nextPartOrEntry(), nullptr);
+    bike->prepareAsRootOfSubtree();
+    EXPECT_EQ(bike->previousPartOrEntry(), nullptr);
+
+    bike->addChildPartOrEntry(entry("Only"));
+    bike->prepareAsRootOfSubtree();
+    EXPECT_EQ(walk(bike, true), "Only");
+    bike->prepareAsRootOfSubtree();
+    EXPECT_EQ(walk(bike, false), "Only");
+}
+
+TEST(Traversal, AStepOutsideThePreparedSubtreeStartsANewWalkThere) {
+    ExampleTree tree;
+    tree.b->prepareAsRootOfSubtree();
+    EXPECT_FALSE(tree.s->inTraversalSubtree());
+    // S is unmarked: stepping from it prepares a walk at S.
+    EXPECT_EQ(tree.s->nextPartOrEntry(), tree.a);
+    EXPECT_TRUE(tree.a->inTraversalSubtree());
+    EXPECT_FALSE(tree.top->inTraversalSubtree());
+}
+
+TEST(Traversal, ResumingFromAnItemContinuesInOrder) {
+    // What a search does: walk from the root up to a start item, then go on from it.
+    ExampleTree tree;
+    tree.top->prepareAsRootOfSubtree();
+    ZRBicycleListPtr node = tree.top;
+    while (node && node != tree.b) node = node->nextPartOrEntry();
+    ASSERT_EQ(node, tree.b);
+    EXPECT_EQ(walk(tree.b, true), "CDEZ");
+
+    tree.top->prepareAsRootOfSubtree();
+    node = tree.top;
+    while (node && node != tree.d) node = node->previousPartOrEntry();
+    ASSERT_EQ(node, tree.d);
+    EXPECT_EQ(walk(tree.d, false), "CBAS");
+}
+
+TEST(Traversal, DeepTreesWalkWithoutRecursion) {
+    auto bike = part("Bike");
+    ZRBicycleListPtr tip = bike;
+    for (int i = 0; i < 20000; ++i) {
+        auto next = part("L");
+        tip->addChildPartOrEntry(next);
+        tip = next;
+    }
+    tip->addChildPartOrEntry(entry("Leaf"));
+    bike->prepareAsRootOfSubtree();
+    int count = 0;
+    for (ZRBicycleListPtr n = bike->nextPartOrEntry(); n; n = n->nextPartOrEntry()) ++count;
+    EXPECT_EQ(count, 20001);
+    bike->prepareAsRootOfSubtree();
+    ZRBicycleListPtr first = bike->previousPartOrEntry();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->partName(), "Leaf");
+    count = 1;
+    for (ZRBicycleListPtr n = first->previousPartOrEntry(); n; n = n->previousPartOrEntry()) ++count;
+    EXPECT_EQ(count, 20001);
+}
+
+TEST(Traversal, ChangedTreeDuringABackwardWalkDoesNotStepOutOfBounds) {
+    ExampleTree tree;
+    tree.s->prepareAsRootOfSubtree();
+    EXPECT_EQ(tree.s->previousPartOrEntry(), tree.e);
+    tree.a->removeChild(*tree.d);
+    tree.a->removeChild(*tree.b);
+    // Whatever it answers, it must stay within the nodes that exist.
+    ZRBicycleListPtr n = tree.e;
+    for (int i = 0; i < 10 && n; ++i) n = n->previousPartOrEntry();
+    EXPECT_EQ(n, nullptr);
+}
+
+} // namespace
+} // namespace cogbook

@@ -25,8 +25,8 @@ struct RawNode {
     bool expandable = true;
     bool hasChildren = false;
     int parent = -1;
-    std::vector<int> children;
-    std::vector<std::string> keys; // defaults to the children's creation dates
+    std::vector<int> children{};
+    std::vector<std::string> keys{}; // defaults to the children's creation dates
     bool legacy = false;           // "bicycleList0" with integer keys
 };
 

@@ -7,9 +7,15 @@
 // bounds of the object it reads and throws PlistError otherwise.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <span>
 #include <string>
+#include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -58,6 +64,10 @@ public:
     PlistValue toValue(Ref ref) const;
 
 private:
+    // The keyed-archive reader looks keys up in many small dictionaries; it
+    // reads their references in place instead of copying them.
+    friend class KeyedUnarchiver;
+
     struct Object {
         std::uint8_t marker;
         std::uint64_t count;      // elements or bytes (length for strings/data)
@@ -65,6 +75,10 @@ private:
     };
     Object object(Ref ref) const;
     std::uint64_t readRef(std::size_t offset) const;
+    // The reference at OFFSET, checked to name an object of the table.
+    Ref checkedRef(Ref container, std::size_t offset) const;
+    std::size_t offsetOf(Ref ref) const;
+    std::size_t refSize() const { return refSize_; }
 
     std::span<const std::uint8_t> bytes_;
     Limits limits_;
@@ -116,9 +130,72 @@ private:
         std::uint32_t first;       // scalars: offset into scalarBytes_; containers: into refs_
         std::uint32_t count;
     };
-    std::vector<Entry> objects_;
-    std::vector<std::uint8_t> scalarBytes_; // encoded scalar objects, marker included
-    std::vector<Ref> refs_;                 // container elements (dictionaries: keys, then values)
+    // A growable array of plain values that grows with realloc: the system
+    // can then move a large table by remapping its pages instead of copying it
+    // and touching every page twice, which is most of the cost of the tables
+    // of a million objects.
+    template <typename T>
+    class Table {
+        static_assert(std::is_trivially_copyable_v<T>);
+
+    public:
+        Table() = default;
+        Table(const Table& other) { append(other.data_, other.size_); }
+        Table(Table&& other) noexcept
+            : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+              capacity_(std::exchange(other.capacity_, 0)) {}
+        Table& operator=(Table other) noexcept {
+            std::swap(data_, other.data_);
+            std::swap(size_, other.size_);
+            std::swap(capacity_, other.capacity_);
+            return *this;
+        }
+        ~Table() { std::free(data_); }
+
+        std::size_t size() const { return size_; }
+        T* data() { return data_; }
+        const T* data() const { return data_; }
+        T& operator[](std::size_t i) { return data_[i]; }
+        const T& operator[](std::size_t i) const { return data_[i]; }
+        void push_back(const T& value) {
+            if (size_ == capacity_) grow(size_ + 1);
+            data_[size_++] = value;
+        }
+        // Makes room for N more values, left uninitialised, and returns them.
+        T* extend(std::size_t n) {
+            if (n > capacity_ - size_) grow(size_ + n);
+            T* at = data_ + size_;
+            size_ += n;
+            return at;
+        }
+        void append(const T* values, std::size_t n) {
+            if (n > 0) std::memcpy(extend(n), values, n * sizeof(T));
+        }
+
+    private:
+        void grow(std::size_t needed) {
+            std::size_t capacity = std::max({needed, 2 * capacity_, std::size_t{64}});
+            if (needed < size_ || capacity > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+            void* grown = std::realloc(data_, capacity * sizeof(T));
+            if (grown == nullptr) throw std::bad_alloc();
+            data_ = static_cast<T*>(grown);
+            capacity_ = capacity;
+        }
+
+        T* data_ = nullptr;
+        std::size_t size_ = 0;
+        std::size_t capacity_ = 0;
+    };
+
+    Table<Entry> objects_;
+    Table<std::uint8_t> scalarBytes_; // encoded scalar objects, marker included
+    Table<std::uint32_t> refs_;       // container elements (dictionaries: keys, then values)
+    std::unordered_map<std::string, Ref> addedStrings_; // add(): equal strings stored once
+
+    Ref addScalar(std::size_t begin);
+    void appendRef(Ref ref);
+    void checkPlaceholder(Ref ref) const;
+    Ref add(const PlistValue& value, std::size_t depth);
 };
 
 std::vector<std::uint8_t> writeBinaryPlist(const PlistValue& value);

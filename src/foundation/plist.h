@@ -95,4 +95,12 @@ private:
 // Reads a binary or an XML property list, telling them apart by their first bytes.
 PlistValue readPlist(std::span<const std::uint8_t> bytes);
 
+// UTF-8 helpers shared by the readers and writers, which must turn any bytes
+// into text they can write back. Reads the code point of TEXT at POS and moves
+// POS past it; an invalid, overlong or truncated sequence reads as U+FFFD and
+// moves POS by one byte.
+char32_t nextCodePoint(std::string_view text, std::size_t& pos);
+// Appends CP to OUT in UTF-8; a surrogate or a value past U+10FFFF appends U+FFFD.
+void appendUtf8(std::string& out, char32_t cp);
+
 } // namespace cogbook

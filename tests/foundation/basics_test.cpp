@@ -100,11 +100,19 @@ TEST(Notifications, DeliverByNameAndSenderInRegistrationOrder) {
     center.postNotificationName("ping", &other);
     center.postNotificationName("pong", &sender);
     EXPECT_EQ(calls, (std::vector<std::string>{"a", "b:ping", "b:ping", "b:pong"}));
+    int c = 0;
+    center.addObserver(&c, "pong", nullptr, [&](const Notification&) { calls.push_back("c"); });
+    center.postNotificationName("pong", &other);
+    EXPECT_EQ(calls.size(), 6u);
+    // Removing by name takes only the registrations made for that name.
+    center.removeObserver(&c, "pong", nullptr);
     center.removeObserver(&b, "pong", nullptr);
-    center.postNotificationName("pong", &sender);
-    EXPECT_EQ(calls.size(), 4u);
+    center.postNotificationName("pong", &other);
+    EXPECT_EQ(calls.back(), "b:pong");
+    EXPECT_EQ(calls.size(), 7u);
+    center.removeObserver(&b);
     center.postNotificationName("ping", &other);
-    EXPECT_EQ(calls.back(), "b:ping");
+    EXPECT_EQ(calls.size(), 7u);
 }
 
 TEST(Notifications, ObserversMayRemoveThemselvesAndOthersDuringDelivery) {

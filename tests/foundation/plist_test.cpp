@@ -1,0 +1,79 @@
+// Property-list values, format sniffing and the shared UTF-8 helpers.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/binary_plist.h"
+#include "foundation/plist.h"
+#include "foundation/xml_plist.h"
+
+namespace cogbook {
+namespace {
+
+using ::testing::HasSubstr;
+
+TEST(PlistValue, TypedAccessorsRefuseOtherTypes) {
+    const PlistValue number(7);
+    EXPECT_EQ(number.integer(), 7);
+    EXPECT_THAT([&] { number.string(); },
+                ::testing::ThrowsMessage<PlistError>(HasSubstr("expected string, found integer")));
+    EXPECT_THROW(number.real(), PlistError);
+    EXPECT_THROW(PlistValue(1.0).integer(), PlistError);
+    EXPECT_THROW(PlistValue().boolean(), PlistError);
+    EXPECT_THROW(PlistValue("x").array(), PlistError);
+    EXPECT_THROW(PlistValue(PlistArray{}).dictionary(), PlistError);
+    EXPECT_THROW(PlistValue(true).uid(), PlistError);
+    EXPECT_EQ(PlistValue(PlistUid{5}).uid(), PlistUid{5});
+}
+
+TEST(PlistValue, DictionaryFindAndSetKeepOrder) {
+    PlistValue dict(PlistDictionary{{"b", 1}, {"a", 2}});
+    dict.set("b", "replaced");
+    dict.set("c", 3);
+    ASSERT_EQ(dict.dictionary().size(), 3u);
+    EXPECT_EQ(dict.dictionary()[0].first, "b");
+    EXPECT_EQ(dict.dictionary()[2].first, "c");
+    ASSERT_NE(dict.find("b"), nullptr);
+    EXPECT_EQ(dict.find("b")->string(), "replaced");
+    EXPECT_EQ(dict.find("z"), nullptr);
+    EXPECT_EQ(PlistValue(PlistArray{}).find("b"), nullptr);
+    PlistValue notADict(1);
+    EXPECT_THROW(notADict.set("k", 1), PlistError);
+}
+
+TEST(ReadPlist, TellsBinaryFromXml) {
+    const PlistValue value(PlistDictionary{{"k", PlistArray{1, "two"}}});
+    const auto binary = writeBinaryPlist(value);
+    const std::string xml = writeXmlPlist(value);
+    EXPECT_EQ(readPlist(binary), value);
+    EXPECT_EQ(readPlist(std::span(reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size())), value);
+    const std::vector<std::uint8_t> truncated(binary.begin(), binary.begin() + 20);
+    EXPECT_THAT([&] { readPlist(truncated); },
+                ::testing::ThrowsMessage<PlistError>(HasSubstr("binary property list")));
+}
+
+TEST(Utf8, DecodesValidTextAndReplacesEveryInvalidSequence) {
+    const auto decode = [](std::string_view text) {
+        std::vector<char32_t> out;
+        for (std::size_t pos = 0; pos < text.size();) out.push_back(nextCodePoint(text, pos));
+        return out;
+    };
+    EXPECT_EQ(decode("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x9A\xB2"), (std::vector<char32_t>{'a', 0xE9, 0x20AC, 0x1F6B2}));
+    EXPECT_EQ(decode("\xC0\xAF"), (std::vector<char32_t>{0xFFFD, 0xFFFD}));         // overlong
+    EXPECT_EQ(decode("\xE0\x80\xAF"), (std::vector<char32_t>{0xFFFD, 0xFFFD, 0xFFFD})); // overlong
+    EXPECT_EQ(decode("\xED\xBF\xBF"), (std::vector<char32_t>{0xFFFD, 0xFFFD, 0xFFFD})); // surrogate
+    EXPECT_EQ(decode("\xF4\x90\x80\x80").front(), 0xFFFDu);                        // past U+10FFFF
+    EXPECT_EQ(decode("\xE2\x82"), (std::vector<char32_t>{0xFFFD, 0xFFFD}));         // truncated
+    EXPECT_EQ(decode("\xE2\x82x"), (std::vector<char32_t>{0xFFFD, 0xFFFD, 'x'}));
+
+    std::string out;
+    for (const char32_t cp : {char32_t{'a'}, char32_t{0xE9}, char32_t{0x20AC}, char32_t{0x1F6B2}, char32_t{0xD800},
+                              char32_t{0x110000}})
+        appendUtf8(out, cp);
+    EXPECT_EQ(out, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x9A\xB2\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+} // namespace
+} // namespace cogbook

@@ -1,0 +1,180 @@
+// XML property lists: the form we write, and the documents the reader refuses.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "foundation/xml_plist.h"
+
+namespace cogbook {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+const std::string kHeader =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n";
+
+PlistValue readText(const std::string& text) {
+    return readXmlPlist(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+std::string errorOf(const std::string& text) {
+    try {
+        readText(text);
+    } catch (const PlistError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+std::string inPlist(const std::string& body) {
+    return kHeader + "<plist version=\"1.0\">\n" + body + "\n</plist>\n";
+}
+
+TEST(XmlPlistRoundTrip, EveryType) {
+    const PlistValue value(PlistDictionary{
+        {"text", "a < b & c > d\r\n\ttabs, \"quotes\" and 'é🚲'"},
+        {"empty string", ""},
+        {"integers", PlistArray{0, -1, std::numeric_limits<std::int64_t>::min(),
+                                std::numeric_limits<std::int64_t>::max()}},
+        {"reals", PlistArray{0.1, -2.5e300, 1.0, 5e-324, std::numeric_limits<double>::infinity()}},
+        {"booleans", PlistArray{true, false}},
+        {"dates", PlistArray{Date(0.0), Date(-1.0), Date(757566245.0), Date(-63113904000.0)}},
+        {"data", PlistArray{PlistData{}, PlistData{1}, PlistData{1, 2}, PlistData{1, 2, 3}, PlistData(200, 0xFE)}},
+        {"empty array", PlistArray{}},
+        {"empty dict", PlistDictionary{}},
+        {"nested", PlistArray{PlistDictionary{{"k", PlistArray{PlistArray{"deep"}}}}}},
+    });
+    EXPECT_EQ(readText(writeXmlPlist(value)), value);
+}
+
+TEST(XmlPlistWriter, WritesTheUsualIndentedForm) {
+    const PlistValue value(PlistDictionary{{"Name", "Bike & Co"},
+                                           {"Gears", PlistArray{11, 1.5}},
+                                           {"Since", Date(-1.0)},
+                                           {"Raw", PlistData{'h', 'i'}},
+                                           {"On", true}});
+    EXPECT_EQ(writeXmlPlist(value), kHeader +
+                                        "<plist version=\"1.0\">\n"
+                                        "<dict>\n"
+                                        "\t<key>Name</key>\n"
+                                        "\t<string>Bike &amp; Co</string>\n"
+                                        "\t<key>Gears</key>\n"
+                                        "\t<array>\n"
+                                        "\t\t<integer>11</integer>\n"
+                                        "\t\t<real>1.5</real>\n"
+                                        "\t</array>\n"
+                                        "\t<key>Since</key>\n"
+                                        "\t<date>2000-12-31T23:59:59Z</date>\n"
+                                        "\t<key>Raw</key>\n"
+                                        "\t<data>\n"
+                                        "\taGk=\n"
+                                        "\t</data>\n"
+                                        "\t<key>On</key>\n"
+                                        "\t<true/>\n"
+                                        "</dict>\n"
+                                        "</plist>\n");
+}
+
+TEST(XmlPlistWriter, RefusesWhatXmlCannotHold) {
+    EXPECT_THROW(writeXmlPlist(PlistValue()), PlistError);
+    EXPECT_THROW(writeXmlPlist(PlistValue(PlistArray{PlistUid{1}})), PlistError);
+    EXPECT_THROW(writeXmlPlist(PlistValue("bell\x07")), PlistError);
+    EXPECT_THROW(writeXmlPlist(PlistValue(Date(1e300))), PlistError);
+    EXPECT_THROW(writeXmlPlist(PlistValue(Date(std::nan("")))), PlistError);
+    PlistValue deep("leaf");
+    for (int i = 0; i < 600; ++i) {
+        PlistArray wrapper;
+        wrapper.push_back(std::move(deep));
+        deep = PlistValue(std::move(wrapper));
+    }
+    EXPECT_THROW(writeXmlPlist(deep), PlistError);
+    // Invalid UTF-8 is replaced, so that the file stays readable.
+    EXPECT_EQ(readText(writeXmlPlist(PlistValue("a\xFF"))).string(), "a\xEF\xBF\xBD");
+}
+
+TEST(XmlPlistReader, ReadsHandWrittenDocuments) {
+    const PlistValue value = readText(
+        "<?xml version=\"1.0\"?>\n<!-- defaults -->\n<plist version=\"1.0\"><dict>\n"
+        "  <key>a</key> <integer> +42 </integer>\n"
+        "  <key>b</key><real>-1E3</real><key>c</key><string/><key>d</key><data>AA E=\n</data>\n"
+        "  <key>e</key><date>2024-02-29T12:00:00Z</date><key>f</key><false/>\n"
+        "  <key>g</key><string>&lt;&#x1F6B2;&gt;</string>\n"
+        "</dict></plist>");
+    const PlistValue expected(PlistDictionary{{"a", 42},
+                                              {"b", -1000.0},
+                                              {"c", ""},
+                                              {"d", PlistData{0, 1}},
+                                              {"e", Date(730900800.0)},
+                                              {"f", false},
+                                              {"g", "<🚲>"}});
+    EXPECT_EQ(value, expected);
+}
+
+TEST(XmlPlistReader, BadValuesNameTheirLine) {
+    EXPECT_EQ(errorOf(inPlist("<array>\n<integer>1</integer>\n<integer>12x</integer>\n</array>")),
+              "XML property list: line 6: bad integer \"12x\"");
+    EXPECT_THAT(errorOf(inPlist("<integer>99999999999999999999</integer>")), HasSubstr("bad integer"));
+    EXPECT_THAT(errorOf(inPlist("<integer></integer>")), HasSubstr("bad integer"));
+    EXPECT_THAT(errorOf(inPlist("<real>1.5.5</real>")), HasSubstr("bad real"));
+    EXPECT_THAT(errorOf(inPlist("<date>2025-02-29T00:00:00Z</date>")), HasSubstr("bad date"));
+    EXPECT_THAT(errorOf(inPlist("<date>2025-01-02 03:04:05</date>")), HasSubstr("bad date"));
+    EXPECT_THAT(errorOf(inPlist("<date>2025-01-02T24:00:00Z</date>")), HasSubstr("bad date"));
+    EXPECT_THAT(errorOf(inPlist("<data>A</data>")), HasSubstr("bad base64"));
+    EXPECT_THAT(errorOf(inPlist("<data>AA=A</data>")), HasSubstr("bad base64"));
+    EXPECT_THAT(errorOf(inPlist("<data>A*AA</data>")), HasSubstr("bad base64"));
+}
+
+TEST(XmlPlistReader, RefusesBadStructure) {
+    EXPECT_THAT(errorOf(inPlist("<dict><key>a</key><true/><key>a</key><false/></dict>")),
+                HasSubstr("duplicate key \"a\""));
+    EXPECT_THAT(errorOf(inPlist("<dict><key>a</key></dict>")), HasSubstr("without a value"));
+    EXPECT_THAT(errorOf(inPlist("<dict><key>a</key><key>b</key><true/></dict>")), HasSubstr("without a value"));
+    EXPECT_THAT(errorOf(inPlist("<dict><true/></dict>")), HasSubstr("without a <key>"));
+    EXPECT_THAT(errorOf(inPlist("<dict>text</dict>")), HasSubstr("unexpected text"));
+    EXPECT_THAT(errorOf(inPlist("<array><key>a</key></array>")), HasSubstr("<key> inside <array>"));
+    EXPECT_THAT(errorOf(inPlist("<string><true/></string>")), HasSubstr("<true> inside <string>"));
+    EXPECT_THAT(errorOf(inPlist("<set/>")), HasSubstr("unknown element <set>"));
+    EXPECT_THAT(errorOf(inPlist("<true/><false/>")), HasSubstr("a second value"));
+    EXPECT_THAT(errorOf(inPlist("")), HasSubstr("holds no value"));
+    EXPECT_THAT(errorOf("<array/>"), HasSubstr("not <plist>"));
+    EXPECT_THAT(errorOf(inPlist("<array>")), StartsWith("XML property list: line 5: "));
+    EXPECT_THAT(errorOf(""), StartsWith("XML property list: line 1: "));
+    EXPECT_THAT(errorOf("bplist00"), StartsWith("XML property list: line 1: "));
+}
+
+TEST(XmlPlistReader, RefusesEntityDeclarations) {
+    const std::string laughs =
+        "<?xml version=\"1.0\"?>\n"
+        "<!DOCTYPE plist [\n"
+        "<!ENTITY a \"aaaaaaaaaa\">\n"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n"
+        "]>\n"
+        "<plist><string>&b;</string></plist>";
+    EXPECT_THAT(errorOf(laughs), HasSubstr("not allowed"));
+    EXPECT_THAT(errorOf(inPlist("<string>&undefined;</string>")), HasSubstr("entity"));
+}
+
+TEST(XmlPlistReader, LimitsDepthAndSize) {
+    const auto nested = [](int levels) {
+        std::string body;
+        for (int i = 0; i < levels; ++i) body += "<array>";
+        for (int i = 0; i < levels; ++i) body += "</array>";
+        return inPlist(body);
+    };
+    EXPECT_EQ(errorOf(nested(512)), "no error");
+    EXPECT_THAT(errorOf(nested(513)), HasSubstr("nested deeper than 512"));
+    EXPECT_THAT(errorOf(nested(100000)), HasSubstr("nested deeper than 512"));
+
+    const std::vector<std::uint8_t> huge(kMaxXmlPlistBytes + 1, ' ');
+    EXPECT_THAT([&] { readXmlPlist(huge); }, ::testing::ThrowsMessage<PlistError>(HasSubstr("more than the limit")));
+}
+
+} // namespace
+} // namespace cogbook

@@ -210,9 +210,11 @@ void ZRBicycleList::insertChildPartOrEntryAtIndex(const ZRBicycleListPtr& child,
         AssertionHandler::currentHandler().handleFailureInMethod(
             kMethod, this, "ZRBicycleList", __LINE__,
             "insertChildPartOrEntry:atIndex: called on leaf item");
-    // Only a node with children can be an ancestor of this one; new nodes,
-    // the usual case, skip the climb.
-    for (ZRBicycleListPtr ancestor = child->numberOfChildren() > 0 ? shared_from_this() : nullptr;
+    // Apart from this node itself, only a node with children can be one of its
+    // ancestors; new nodes, the usual case, skip the climb.
+    for (ZRBicycleListPtr ancestor = child.get() == this || child->numberOfChildren() > 0
+                                         ? shared_from_this()
+                                         : nullptr;
          ancestor; ancestor = ancestor->fields_.parent.lock()) {
         if (ancestor == child)
             AssertionHandler::currentHandler().handleFailureInMethod(

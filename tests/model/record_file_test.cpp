@@ -239,7 +239,8 @@ TEST(RecordFile, OldFormIsConvertedToFreshStringKeysKeepingOrder) {
     EXPECT_EQ(bike->childAtIndex(1)->partName(), "Chain");
     EXPECT_EQ(bike->childAtIndex(0)->childAtIndex(0)->partName(), "Trued");
     EXPECT_EQ(findInvariantViolation(*bike), std::nullopt);
-    for (const auto& key : *bike->childKeyArray()) {
+    const auto keys = *bike->childKeyArray();
+    for (const auto& key : keys) {
         char* end = nullptr;
         std::strtod(key.c_str(), &end);
         EXPECT_EQ(*end, '\0') << key;

@@ -90,6 +90,44 @@ PlistUid PlistValue::uid() const {
     return std::get<PlistUid>(v_);
 }
 
+namespace {
+
+bool holdsNonEmptyContainer(const PlistValue& value) {
+    return (value.isArray() && !value.array().empty()) ||
+           (value.isDictionary() && !value.dictionary().empty());
+}
+
+// Moves the non-empty containers inside VALUE onto PENDING.
+void detachNested(PlistValue& value, std::vector<PlistValue>& pending) {
+    if (value.isArray()) {
+        for (auto& element : value.array())
+            if (holdsNonEmptyContainer(element)) pending.push_back(std::move(element));
+    } else if (value.isDictionary()) {
+        for (auto& entry : value.dictionary())
+            if (holdsNonEmptyContainer(entry.second)) pending.push_back(std::move(entry.second));
+    }
+}
+
+} // namespace
+
+PlistValue::~PlistValue() {
+    if (!holdsNonEmptyContainer(*this)) return;
+    bool nested = false;
+    if (isArray()) {
+        for (const auto& element : array()) nested = nested || holdsNonEmptyContainer(element);
+    } else {
+        for (const auto& entry : dictionary()) nested = nested || holdsNonEmptyContainer(entry.second);
+    }
+    if (!nested) return; // the common case: one level, nothing to take apart
+    std::vector<PlistValue> pending;
+    detachNested(*this, pending);
+    while (!pending.empty()) {
+        PlistValue next = std::move(pending.back());
+        pending.pop_back();
+        detachNested(next, pending);
+    } // NEXT dies holding only empty containers and scalars
+}
+
 const PlistValue* PlistValue::find(std::string_view key) const {
     if (!isDictionary()) return nullptr;
     for (const auto& [k, v] : std::get<PlistDictionary>(v_))

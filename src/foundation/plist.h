@@ -39,6 +39,13 @@ public:
     enum class Type { Null, String, Integer, Real, Boolean, Date, Data, Array, Dictionary, Uid };
 
     PlistValue() = default; // null: binary property lists only
+    PlistValue(const PlistValue&) = default;
+    PlistValue(PlistValue&&) noexcept = default;
+    PlistValue& operator=(const PlistValue&) = default;
+    PlistValue& operator=(PlistValue&&) noexcept = default;
+    // Takes nested containers apart one level at a time, so that a deeply
+    // nested value does not need stack in proportion to its depth.
+    ~PlistValue();
     PlistValue(std::string s) : v_(std::move(s)) {}
     PlistValue(std::string_view s) : v_(std::string(s)) {}
     PlistValue(const char* s) : v_(std::string(s)) {}

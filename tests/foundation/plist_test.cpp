@@ -75,5 +75,22 @@ TEST(Utf8, DecodesValidTextAndReplacesEveryInvalidSequence) {
     EXPECT_EQ(out, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x9A\xB2\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
+TEST(PlistValue, DeeplyNestedValuesDieWithoutDeepRecursion) {
+    PlistValue nested(PlistArray{});
+    for (int i = 0; i < 300000; ++i) {
+        PlistDictionary level;
+        level.emplace_back("inner", std::move(nested));
+        PlistArray pair;
+        pair.emplace_back(std::move(level));
+        pair.emplace_back(i);
+        nested = PlistValue(std::move(pair));
+    }
+    EXPECT_EQ(nested.array()[1].integer(), 299999);
+    const PlistValue* inner = &nested.array()[0].dictionary()[0].second;
+    EXPECT_EQ(inner->array()[1].integer(), 299998);
+    nested = PlistValue(); // the old value dies here
+    EXPECT_TRUE(nested.isNull());
+}
+
 } // namespace
 } // namespace cogbook

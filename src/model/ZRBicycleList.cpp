@@ -248,6 +248,44 @@ void ZRBicycleList::addChildPartOrEntry(const ZRBicycleListPtr& child) {
     insertChildPartOrEntryAtIndex(child, static_cast<std::int32_t>(numberOfChildren()));
 }
 
+void ZRBicycleList::addChildrenPartsOrEntries(const std::vector<ZRBicycleListPtr>& children) {
+    static constexpr std::string_view kMethod = "addChildrenPartsOrEntries:";
+    auto refuse = [this](std::string_view why) {
+        AssertionHandler::currentHandler().handleFailureInMethod(kMethod, this, "ZRBicycleList",
+                                                                 __LINE__, why);
+    };
+    if (!fields_.expandable) refuse("addChildrenPartsOrEntries: called on leaf item");
+    std::unordered_set<const ZRBicycleList*> ancestors;
+    for (ZRBicycleListPtr node = shared_from_this(); node; node = node->fields_.parent.lock())
+        ancestors.insert(node.get());
+    std::unordered_set<const ZRBicycleList*> filed;
+    if (fields_.children)
+        for (const auto& sibling : *fields_.children) filed.insert(sibling.get());
+    for (const auto& child : children) {
+        if (!child) throw InvalidArgumentException("addChildrenPartsOrEntries: given no child");
+        if (ancestors.count(child.get()))
+            refuse("addChildrenPartsOrEntries: would file an item inside itself");
+        if (!filed.insert(child.get()).second)
+            refuse("addChildrenPartsOrEntries: item is already filed here");
+    }
+
+    if (!fields_.children) fields_.children = std::make_shared<ZRChildList>();
+    auto& items = fields_.children->items_;
+    // Views into the creation dates of filed children, which do not change below.
+    std::unordered_set<std::string_view> keys;
+    keys.reserve(items.size() + children.size());
+    for (const auto& sibling : items) keys.insert(sibling->fields_.creationDate);
+    items.reserve(items.size() + children.size());
+    for (const auto& child : children) {
+        fields_.date = fields_.date.laterDate(child->fields_.date);
+        child->fields_.parent = weak_from_this();
+        while (keys.count(child->fields_.creationDate)) child->resetCreationDate();
+        items.push_back(child);
+        keys.insert(child->fields_.creationDate);
+    }
+    if (!items.empty()) fields_.hasChildren = true;
+}
+
 void ZRBicycleList::removeChild(const ZRBicycleList& child) {
     const std::string key = child.fields_.creationDate; // the child may die below
     ZRBicycleListPtr removed;

@@ -162,6 +162,10 @@ public:
     // out of range throws RangeException. A refused insertion changes nothing.
     void insertChildPartOrEntryAtIndex(const ZRBicycleListPtr& child, std::int32_t index);
     void addChildPartOrEntry(const ZRBicycleListPtr& child);
+    // Files CHILDREN at the end, in order, as addChildPartOrEntry would one by
+    // one, in time proportional to their number rather than to the number of
+    // siblings each time. Refused as a whole when any one would be refused.
+    void addChildrenPartsOrEntries(const std::vector<ZRBicycleListPtr>& children);
 
     // Takes out the child filed under CHILD's creation date. The child keeps
     // its parent link; this node's date is unchanged.

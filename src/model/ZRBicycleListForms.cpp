@@ -1,5 +1,6 @@
 // The property-list forms of a record tree (templates and the full form) and
 // the plain-text rendering. Trees may be deep, so every walk keeps its own stack.
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -132,6 +133,7 @@ void ZRBicycleList::buildFromDictionary(const PlistValue& dictionary) {
         const PlistValue* children = nullptr;
         std::size_t next = 0;
         std::unordered_set<std::string> used{}; // creation dates of the children filed so far
+        std::unordered_map<std::string_view, const PlistValue*> index{}; // "children" by key
     };
     auto fill = [](ZRBicycleList& node, const PlistValue& from) {
         if (!from.isDictionary())
@@ -162,10 +164,13 @@ void ZRBicycleList::buildFromDictionary(const PlistValue& dictionary) {
         Frame& frame = stack.back();
         if (frame.keys != nullptr && frame.next < frame.keys->size()) {
             const PlistValue& childKey = (*frame.keys)[frame.next++];
-            const PlistValue* childDictionary =
-                childKey.isString() && frame.children != nullptr
-                    ? frame.children->find(childKey.string())
-                    : nullptr;
+            const PlistValue* childDictionary = nullptr;
+            if (childKey.isString() && frame.children != nullptr && frame.children->isDictionary()) {
+                if (frame.index.empty())
+                    for (const auto& [k, v] : frame.children->dictionary()) frame.index.emplace(k, &v);
+                auto found = frame.index.find(childKey.string());
+                if (found != frame.index.end()) childDictionary = found->second;
+            }
             if (childDictionary == nullptr)
                 throw InvalidArgumentException("buildFromDictionary: \"" +
                                                frame.node->fields_.partName +

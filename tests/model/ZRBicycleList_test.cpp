@@ -162,6 +162,33 @@ TEST_F(QuietLog, RefusedInsertionsLeaveBothNodesAsTheyWere) {
     EXPECT_EQ(bike->numberOfChildren(), 2u);
 }
 
+TEST_F(QuietLog, FilingManyAtOnceMatchesFilingOneByOne) {
+    auto bike = part("Bike");
+    bike->setDate(Date(0));
+    auto old = entry("Old", "", 10);
+    bike->addChildPartOrEntry(old);
+    std::vector<ZRBicycleListPtr> batch;
+    for (int i = 0; i < 5000; ++i) batch.push_back(entry("E" + std::to_string(i), "", i));
+    batch[7]->setCreationDate(old->creationDate()); // clashes with a filed sibling
+    batch[9]->setCreationDate(batch[8]->creationDate()); // and with one of the batch
+    bike->addChildrenPartsOrEntries(batch);
+    ASSERT_EQ(bike->numberOfChildren(), 5001u);
+    EXPECT_EQ(bike->childAtIndex(0), old);
+    EXPECT_EQ(bike->childAtIndex(5000)->partName(), "E4999");
+    EXPECT_EQ(bike->date(), Date(4999));
+    EXPECT_EQ(findInvariantViolation(*bike), std::nullopt);
+
+    // One bad child refuses the whole batch.
+    auto wheel = part("Wheel");
+    bike->addChildPartOrEntry(wheel);
+    auto fresh = entry("Fresh");
+    EXPECT_THROW(wheel->addChildrenPartsOrEntries({fresh, bike}), InternalInconsistencyException);
+    EXPECT_THROW(wheel->addChildrenPartsOrEntries({fresh, fresh}), InternalInconsistencyException);
+    EXPECT_THROW(old->addChildrenPartsOrEntries({fresh}), InternalInconsistencyException);
+    EXPECT_EQ(wheel->numberOfChildren(), 0u);
+    EXPECT_EQ(fresh->parent(), nullptr);
+}
+
 TEST(ZRBicycleListRemoval, KeepsParentLinkAndEmptyContainers) {
     auto bike = part("Bike");
     auto chain = part("Chain");

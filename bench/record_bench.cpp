@@ -71,6 +71,7 @@ ZRBicycleListPtr makeBike(std::size_t items, Shape shape = {}) {
         parts.push_back(part);
     }
     std::uniform_int_distribution<int> hasNotes(0, 3);
+    std::vector<std::vector<ZRBicycleListPtr>> entries(parts.size());
     for (std::size_t i = parts.size() + 1; i < items; ++i) {
         auto entry = node(false);
         const auto& part = parts[i % parts.size()];
@@ -79,8 +80,9 @@ ZRBicycleListPtr makeBike(std::size_t items, Shape shape = {}) {
             entry->setDescription(randomText(random, 20, 60));
             if (hasNotes(random) == 0) entry->setNotes(randomText(random, 40, 200));
         }
-        part->addChildPartOrEntry(entry);
+        entries[i % parts.size()].push_back(std::move(entry));
     }
+    for (std::size_t p = 0; p < parts.size(); ++p) parts[p]->addChildrenPartsOrEntries(entries[p]);
     return bike;
 }
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,32 +20,28 @@
 namespace cogbook::test {
 
 // A fresh folder, removed with everything in it at the end of the test.
-class ScratchFolder {
-public:
-    ScratchFolder() {
+struct ScratchFolder {
+    std::filesystem::path path = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "cogbook-app-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
+        return pattern;
+    }();
+    ScratchFolder() = default;
+    ScratchFolder(const ScratchFolder&) = delete;
     ~ScratchFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(path, ignored);
     }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    std::string file(const std::string& name) const { return (path / name).string(); }
     // The names in the folder, sorted: shows leftovers such as temporary files.
     std::vector<std::string> names() const {
         std::vector<std::string> result;
-        for (const auto& entry : std::filesystem::directory_iterator(path_))
+        for (const auto& entry : std::filesystem::directory_iterator(path))
             result.push_back(entry.path().filename().string());
         std::sort(result.begin(), result.end());
         return result;
     }
-
-private:
-    std::filesystem::path path_;
 };
 
 inline std::string readText(const std::string& path) {
@@ -55,14 +50,15 @@ inline std::string readText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void writeText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
+inline std::vector<std::uint8_t> readBytes(const std::string& path) {
+    const std::string text = readText(path);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
-inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    writeText(path, std::string(bytes.begin(), bytes.end()));
+template <typename Bytes> void writeFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 struct CliResult {
@@ -77,14 +73,11 @@ inline CliResult runCli(std::vector<std::string> args) {
     return {status, out.str(), err.str()};
 }
 
-inline std::string resource(const std::string& name) {
-    return std::string(COGBOOK_RESOURCE_DIR) + "/" + name;
-}
+inline std::string resource(const std::string& name) { return std::string(COGBOOK_RESOURCE_DIR) + "/" + name; }
 
 // A node with every field given; not filed anywhere.
-inline ZRBicycleListPtr makeNode(const std::string& creationDate, const std::string& partName,
-                                 bool expandable, Date date, const std::string& description = "",
-                                 const std::string& notes = "") {
+inline ZRBicycleListPtr makeNode(const std::string& creationDate, const std::string& partName, bool expandable,
+                                 Date date, const std::string& description = "", const std::string& notes = "") {
     auto node = ZRBicycleList::create();
     node->setCreationDate(creationDate);
     node->setPartName(std::string_view(partName));

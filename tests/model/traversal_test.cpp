@@ -95,13 +95,7 @@ TEST(Traversal, ResumingFromAnItemContinuesInOrder) {
 }
 
 TEST(Traversal, DeepTreesWalkWithoutRecursion) {
-    auto bike = part("Bike");
-    ZRBicycleListPtr tip = bike;
-    for (int i = 0; i < 20000; ++i) {
-        auto next = part("L");
-        tip->addChildPartOrEntry(next);
-        tip = next;
-    }
+    auto [bike, tip] = testing::partChain(20000);
     tip->addChildPartOrEntry(entry("Leaf"));
     bike->prepareAsRootOfSubtree();
     int count = 0;

@@ -26,6 +26,19 @@ inline ZRBicycleListPtr entry(const std::string& name, const std::string& descri
     return node;
 }
 
+// A bike with a chain of DEPTH parts below it, one under the other; answers
+// the bike and the deepest part.
+inline std::pair<ZRBicycleListPtr, ZRBicycleListPtr> partChain(int depth, const std::string& name = "L") {
+    auto bike = part("Bike");
+    ZRBicycleListPtr tip = bike;
+    for (int i = 0; i < depth; ++i) {
+        auto next = part(name);
+        tip->addChildPartOrEntry(next);
+        tip = next;
+    }
+    return {bike, tip};
+}
+
 inline std::string randomText(std::mt19937& rng) {
     static const std::vector<std::string> pieces = {
         "Chain", "Tyre", "Brake pads", "", "Lubed", "Replaced", "Crème", "Ünïcode ✓",

@@ -108,6 +108,29 @@ struct KeyedArchiver::Impl {
     StringTable keys;                // dictionary keys and class names: binary string by text
     StringTable classes;             // class entries: UID by class name
     BRef classKey = kNoRef;          // "$class", in every object
+    // What every container and date needs, looked up once rather than per
+    // object: a record of 100,000 items makes hundreds of thousands of them.
+    BRef objectsKey = kNoRef, keysKey = kNoRef, timeKey = kNoRef;
+    BRef arrayClass[2] = {kNoRef, kNoRef}, dictionaryClass[2] = {kNoRef, kNoRef}, dateClass = kNoRef;
+    // The class and field names of the last general object, which the next
+    // one usually repeats.
+    std::string lastClassName;
+    BRef lastClassUid = kNoRef;
+    std::vector<std::pair<std::string, BRef>> fieldKeys;
+
+    template <typename Make>
+    BRef cached(BRef& slot, Make make) {
+        if (slot == kNoRef) slot = make();
+        return slot;
+    }
+
+    BRef fieldKey(const std::string& name) {
+        for (const auto& [known, ref] : fieldKeys)
+            if (known == name) return ref;
+        const BRef ref = key(name);
+        if (fieldKeys.size() < 16) fieldKeys.emplace_back(name, ref);
+        return ref;
+    }
 
     Ref append(BRef ref) {
         objects.push_back(ref);
@@ -200,10 +223,11 @@ KeyedArchiver::Ref KeyedArchiver::real(double value) {
 
 KeyedArchiver::Ref KeyedArchiver::date(Date value) {
     Impl& d = *impl_;
-    const Ref cls = d.classEntry("NSDate", {"NSDate", "NSObject"});
     const BRef classKey = d.classKeyRef();
-    const BRef classUid = d.uid(cls, "a class");
-    const BRef timeKey = d.key("NS.time");
+    const BRef classUid = d.cached(d.dateClass, [&] {
+        return d.uid(d.classEntry("NSDate", {"NSDate", "NSObject"}), "a class");
+    });
+    const BRef timeKey = d.cached(d.timeKey, [&] { return d.key("NS.time"); });
     const BRef time = d.writer.addReal(value.timeIntervalSinceReferenceDate());
     return d.append(d.writer.addDictionary({{classKey, classUid}, {timeKey, time}}));
 }
@@ -218,11 +242,13 @@ KeyedArchiver::Ref KeyedArchiver::reserve() {
 void KeyedArchiver::setArray(Ref ref, const std::vector<Ref>& elements, bool isMutable) {
     Impl& d = *impl_;
     d.checkUnset(ref);
-    const Ref cls = isMutable ? d.classEntry("NSMutableArray", {"NSMutableArray", "NSArray", "NSObject"})
-                              : d.classEntry("NSArray", {"NSArray", "NSObject"});
+    const BRef classUid = d.cached(d.arrayClass[isMutable], [&] {
+        const Ref cls = isMutable ? d.classEntry("NSMutableArray", {"NSMutableArray", "NSArray", "NSObject"})
+                                  : d.classEntry("NSArray", {"NSArray", "NSObject"});
+        return d.uid(cls, "a class");
+    });
     const BRef classKey = d.classKeyRef();
-    const BRef classUid = d.uid(cls, "a class");
-    const BRef objectsKey = d.key("NS.objects");
+    const BRef objectsKey = d.cached(d.objectsKey, [&] { return d.key("NS.objects"); });
     const BRef objectsRef = d.uidArray(elements, "an array element");
     d.set(ref, {{classKey, classUid}, {objectsKey, objectsRef}});
 }
@@ -234,14 +260,16 @@ void KeyedArchiver::setDictionary(Ref ref, const std::vector<Ref>& keys, const s
     if (keys.size() != values.size())
         throw ArchiveError(objectName(ref) + ": " + std::to_string(keys.size()) + " keys but " +
                            std::to_string(values.size()) + " values");
-    const Ref cls = isMutable
-                        ? d.classEntry("NSMutableDictionary", {"NSMutableDictionary", "NSDictionary", "NSObject"})
-                        : d.classEntry("NSDictionary", {"NSDictionary", "NSObject"});
+    const BRef classUid = d.cached(d.dictionaryClass[isMutable], [&] {
+        const Ref cls = isMutable
+                            ? d.classEntry("NSMutableDictionary", {"NSMutableDictionary", "NSDictionary", "NSObject"})
+                            : d.classEntry("NSDictionary", {"NSDictionary", "NSObject"});
+        return d.uid(cls, "a class");
+    });
     const BRef classKey = d.classKeyRef();
-    const BRef classUid = d.uid(cls, "a class");
-    const BRef keysKey = d.key("NS.keys");
+    const BRef keysKey = d.cached(d.keysKey, [&] { return d.key("NS.keys"); });
     const BRef keysRef = d.uidArray(keys, "a dictionary key");
-    const BRef objectsKey = d.key("NS.objects");
+    const BRef objectsKey = d.cached(d.objectsKey, [&] { return d.key("NS.objects"); });
     const BRef objectsRef = d.uidArray(values, "a dictionary value");
     d.set(ref, {{classKey, classUid}, {keysKey, keysRef}, {objectsKey, objectsRef}});
 }
@@ -252,10 +280,14 @@ void KeyedArchiver::setObject(Ref ref, std::string_view className, const std::ve
     d.checkUnset(ref);
     std::vector<std::pair<BRef, BRef>> entries;
     entries.reserve(fields.size() + 1);
-    entries.emplace_back(d.classKeyRef(), d.uid(d.classEntry(className, classes), "a class"));
+    if (d.lastClassUid == kNoRef || d.lastClassName != className) {
+        d.lastClassUid = d.uid(d.classEntry(className, classes), "a class");
+        d.lastClassName = className;
+    }
+    entries.emplace_back(d.classKeyRef(), d.lastClassUid);
     for (const auto& [name, value] : fields) {
         if (name == "$class") throw ArchiveError(objectName(ref) + ": a field may not be named $class");
-        entries.emplace_back(d.key(name), d.uid(value, "a field"));
+        entries.emplace_back(d.fieldKey(name), d.uid(value, "a field"));
     }
     // Keys are stored once, so equal names have equal references; a file with
     // the same key twice would be refused when read back.

@@ -21,11 +21,13 @@ class Encoder {
 public:
     using Ref = KeyedArchiver::Ref;
 
-    Ref nodeRef(const ZRBicycleList& node) {
+    // KEY, when the caller has stored the node's creation date already (as the
+    // key its parent files it under), saves storing it again.
+    Ref nodeRef(const ZRBicycleList& node, Ref key = KeyedArchiver::kNullRef) {
         auto [it, added] = refs_.try_emplace(&node, 0);
         if (added) {
             it->second = archiver_.reserve();
-            queue_.push_back(&node);
+            queue_.push_back({&node, it->second, key});
         }
         return it->second;
     }
@@ -38,9 +40,9 @@ public:
         for (const auto& key : keys) keyRefs.push_back(archiver_.string(key));
         std::vector<Ref> fieldKeys, fieldValues, childKeys, childRefs;
         while (!queue_.empty()) {
-            const ZRBicycleList& node = *queue_.front();
+            const auto [pending, self, key] = queue_.front();
             queue_.pop_front();
-            const Ref self = refs_.at(&node);
+            const ZRBicycleList& node = *pending;
             const Ref fields = archiver_.reserve();
             archiver_.setObject(self, "ZRBicycleList", kNodeClasses, {{std::string(kFieldsKey), fields}});
 
@@ -50,7 +52,7 @@ public:
                 fieldKeys.push_back(keyRefs[index]);
                 fieldValues.push_back(value);
             };
-            put(kCreationDateKey, archiver_.string(node.creationDate()));
+            put(kCreationDateKey, key != KeyedArchiver::kNullRef ? key : archiver_.string(node.creationDate()));
             put(kPartNameKey, archiver_.string(node.partName()));
             put(kDateKey, archiver_.date(node.date()));
             put(kDescriptionKey, archiver_.string(node.description()));
@@ -63,7 +65,7 @@ public:
                 childRefs.clear();
                 for (const auto& child : *children) {
                     childKeys.push_back(archiver_.string(child->creationDate()));
-                    childRefs.push_back(nodeRef(*child));
+                    childRefs.push_back(nodeRef(*child, childKeys.back()));
                 }
                 put(kChildKeyArrayKey, archiver_.array(childKeys));
                 put(kChildrenKey, archiver_.dictionary(childKeys, childRefs));
@@ -77,7 +79,12 @@ public:
 private:
     KeyedArchiver archiver_;
     std::unordered_map<const ZRBicycleList*, Ref> refs_;
-    std::deque<const ZRBicycleList*> queue_;
+    struct Pending {
+        const ZRBicycleList* node;
+        Ref ref;
+        Ref key; // its creation date, when already stored
+    };
+    std::deque<Pending> queue_;
 };
 
 } // namespace

@@ -25,14 +25,14 @@ using cogbook::Date;
 using cogbook::ZRBicycleList;
 using cogbook::ZRBicycleListPtr;
 
-struct PartSpec {
+struct PartOutline {
     std::string_view name;
     std::vector<std::string_view> subparts;
 };
 
 // A modern road or gravel bike, in the order a mechanic works down it.
-const std::vector<PartSpec>& partSpecs() {
-    static const std::vector<PartSpec> parts = {
+const std::vector<PartOutline>& partOutlines() {
+    static const std::vector<PartOutline> parts = {
         {"Frame", {}},
         {"Fork", {}},
         {"Headset", {}},
@@ -79,15 +79,15 @@ ZRBicycleListPtr newPart(std::string_view name, int serial) {
 ZRBicycleListPtr buildParts() {
     int serial = 0;
     auto bike = newPart("Bike", serial++);
-    for (const auto& spec : partSpecs()) {
-        auto part = newPart(spec.name, serial++);
-        for (auto subname : spec.subparts) part->addChildPartOrEntry(newPart(subname, serial++));
+    for (const auto& row : partOutlines()) {
+        auto part = newPart(row.name, serial++);
+        for (auto subname : row.subparts) part->addChildPartOrEntry(newPart(subname, serial++));
         bike->addChildPartOrEntry(part);
     }
     return bike;
 }
 
-struct EntrySpec {
+struct ServiceRecord {
     std::string_view path; // part names from the bike down, "/" between; empty for the bike
     std::string_view when; // UTC
     std::string_view description;
@@ -96,8 +96,8 @@ struct EntrySpec {
 
 // Two years of a rider who looks after the bike: chain care every few weeks,
 // sealant every quarter, wear parts as they go, a service each spring.
-const std::vector<EntrySpec>& entrySpecs() {
-    static const std::vector<EntrySpec> entries = {
+const std::vector<ServiceRecord>& serviceRecords() {
+    static const std::vector<ServiceRecord> entries = {
         {"", "2024-11-02T10:00:00Z", "Bought second-hand; first check-over",
          "Previous owner rode about 4,000 km.\nChain at 0.5 % stretch, pads half worn.\n"
          "Frame straight, no cracks found."},
@@ -253,9 +253,9 @@ ZRBicycleListPtr buildSample() {
     bike->setDescription("Steel all-road bike, 2x11, hydraulic discs");
     bike->setNotes("Frame size 56.\nTyres 700x35 tubeless, 45 psi front, 48 psi rear.");
     std::map<const ZRBicycleList*, std::set<std::string>> used;
-    for (const auto& spec : entrySpecs()) {
-        auto part = partAt(bike, spec.path);
-        const Date date = dateFrom(spec.when);
+    for (const auto& row : serviceRecords()) {
+        auto part = partAt(bike, row.path);
+        const Date date = dateFrom(row.when);
         auto entry = ZRBicycleList::create();
         // Entered half an hour after the work was done.
         std::string key = creationDateAt(date.timeIntervalSinceReferenceDate() + 1800.25);
@@ -265,8 +265,8 @@ ZRBicycleListPtr buildSample() {
         entry->setCreationDate(std::move(key));
         entry->setPartName(part->partName());
         entry->setDate(date);
-        entry->setDescription(spec.description);
-        entry->setNotes(spec.notes);
+        entry->setDescription(row.description);
+        entry->setNotes(row.notes);
         part->addChildPartOrEntry(entry);
     }
     bike->setDate(Date(kTemplateMoment));

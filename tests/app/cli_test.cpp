@@ -10,6 +10,7 @@
 
 #include "app/json_form.h"
 #include "app_test_support.h"
+#include "support/scoped_time_zone.h"
 #include "model/record_file.h"
 
 namespace cogbook {
@@ -92,19 +93,7 @@ TEST(appCommandLine, ExportWritesTheJsonFormAndReportsWriteErrors) {
     EXPECT_EQ(err.str(), "cogbook: standard output: write error\n");
 }
 
-// Sets TZ for one test and puts the old value back.
-struct ScopedTimeZone {
-    std::optional<std::string> old;
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* value = std::getenv("TZ")) old = value;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone() {
-        old ? ::setenv("TZ", old->c_str(), 1) : ::unsetenv("TZ");
-        ::tzset();
-    }
-};
+using test_support::ScopedTimeZone;
 
 TEST(appCommandLine, PrintsEveryItemBelowTheBikeInLocalTime) {
     // Late on 1 March in UTC is 2 March in Berlin.

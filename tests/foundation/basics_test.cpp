@@ -15,23 +15,12 @@
 #include "foundation/exceptions.h"
 #include "foundation/hooks.h"
 #include "foundation/notification_center.h"
+#include "support/scoped_time_zone.h"
 
 namespace cogbook {
 namespace {
 
-// Sets TZ for one scope and puts the old value back.
-struct InTimeZone {
-    std::optional<std::string> old;
-    explicit InTimeZone(const char* zone) {
-        if (const char* value = std::getenv("TZ")) old = value;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~InTimeZone() {
-        old ? ::setenv("TZ", old->c_str(), 1) : ::unsetenv("TZ");
-        ::tzset();
-    }
-};
+using InTimeZone = test_support::ScopedTimeZone;
 
 TEST(Dates, DescriptionIsLocalTimeWithOffset) {
     using Zone = std::tuple<const char*, const char*, const char*>; // name, a winter date, summer offset

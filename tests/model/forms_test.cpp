@@ -5,6 +5,7 @@
 
 #include "foundation/exceptions.h"
 #include "model/ZRBicycleList.h"
+#include "support/scoped_time_zone.h"
 #include "tree_helpers.h"
 
 namespace cogbook {
@@ -142,23 +143,7 @@ TEST(LegacyConversion, NewCreationDatesSameOrder) {
 }
 
 class TextRendering : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        saved_ = tz ? tz : "";
-        hadTz_ = tz != nullptr;
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (hadTz_) setenv("TZ", saved_.c_str(), 1);
-        else unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::string saved_;
-    bool hadTz_ = false;
+    test_support::ScopedTimeZone utc_{"UTC"};
 };
 
 TEST_F(TextRendering, OneLinePerItemPreOrderWithNotes) {

@@ -122,7 +122,6 @@ public:
 
     // Null at the root, in a node never filed, and once the former parent is gone.
     ZRBicycleListPtr parent() const { return fields_.parent.lock(); }
-    bool hasParentLink() const { return !fields_.parent.expired(); }
     // Throws InvalidArgumentException for null; the node keeps its old link.
     void setParent(const ZRBicycleListPtr& parent);
 

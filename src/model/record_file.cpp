@@ -323,7 +323,7 @@ private:
                 break;
             }
             case kParentKey: {
-                const int parent = item_(value, index);
+                const int parent = parentItem(value, index); // may add to items_
                 items_[static_cast<std::size_t>(index)].parent = parent;
                 break;
             }
@@ -344,7 +344,7 @@ private:
         }
     }
 
-    int item_(Ref ref, int owner) {
+    int parentItem(Ref ref, int owner) {
         const std::string role = "the parent of " + name(owner);
         return item(ref, role.c_str());
     }

@@ -61,12 +61,6 @@ namespace {
 std::vector<ZRBicycleListPtr>* releaseQueue = nullptr;
 
 
-std::string formatSeconds(double seconds) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.16g", seconds);
-    return buffer;
-}
-
 } // namespace
 
 ZRBicycleListPtr ZRBicycleList::create() { return std::make_shared<ZRBicycleList>(Passkey{}); }
@@ -119,14 +113,20 @@ std::string ZRBicycleList::freshCreationDate() {
     static std::string lastText;
     double seconds = Date::now().timeIntervalSinceReferenceDate();
     if (seconds <= last) seconds = last + 1e-7;
-    std::string text = formatSeconds(seconds);
+    std::string text = creationDateText(seconds);
     while (text == lastText) {
         seconds += std::max(1e-7, std::abs(seconds) * 1e-15);
-        text = formatSeconds(seconds);
+        text = creationDateText(seconds);
     }
     last = seconds;
     lastText = text;
     return text;
+}
+
+std::string ZRBicycleList::creationDateText(double seconds) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.16g", seconds);
+    return buffer;
 }
 
 void ZRBicycleList::setCreationDate(std::string creationDate) {

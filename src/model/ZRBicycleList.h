@@ -107,6 +107,9 @@ public:
     // A creation-date string made from the current time: the decimal seconds
     // since the reference date. Never the same string twice in one process.
     static std::string freshCreationDate();
+    // The text form of a creation date made from SECONDS since the reference
+    // date: decimal, at most 16 significant digits, no trailing zeros.
+    static std::string creationDateText(double seconds);
 
     const std::string& partName() const { return fields_.partName; }
     void setPartName(std::string_view name) { fields_.partName = name; }

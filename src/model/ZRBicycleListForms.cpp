@@ -103,11 +103,7 @@ std::string creationDateFrom(const PlistValue* value) {
         throw InvalidArgumentException("buildFromDictionary: an item has no creationDate");
     if (value->isString()) return value->string();
     if (value->isInteger()) return std::to_string(value->integer());
-    if (value->isReal()) {
-        char buffer[40];
-        std::snprintf(buffer, sizeof buffer, "%.16g", value->real());
-        return buffer;
-    }
+    if (value->isReal()) return ZRBicycleList::creationDateText(value->real());
     // Identity only: any other value stands for "some creation date".
     return ZRBicycleList::freshCreationDate();
 }

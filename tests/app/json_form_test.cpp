@@ -12,6 +12,7 @@
 #include "app/json_form.h"
 #include "app_test_support.h"
 #include "model/record_file.h"
+#include "support/error_message.h"
 
 namespace cogbook {
 namespace {
@@ -139,12 +140,7 @@ Json item(const std::string& creationDate, bool expandable, Json children = Json
 Json validBike() { return item("1", true, {item("2", false), item("3", true), item("4", true, {item("5", false)})}); }
 
 std::string importError(const std::string& text) {
-    try {
-        importJson(text);
-    } catch (const JsonFormError& error) {
-        return error.what();
-    }
-    return "(accepted)";
+    return test_support::errorMessage<JsonFormError>([&] { importJson(text); }, "(accepted)");
 }
 
 TEST(appJsonErrors, EveryBadValueIsNamedByItsPath) {

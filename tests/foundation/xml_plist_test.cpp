@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/xml_plist.h"
+#include "support/error_message.h"
 
 namespace cogbook {
 namespace {
@@ -25,12 +26,7 @@ PlistValue readText(const std::string& text) {
 }
 
 std::string errorOf(const std::string& text) {
-    try {
-        readText(text);
-    } catch (const PlistError& e) {
-        return e.what();
-    }
-    return "no error";
+    return test_support::errorMessage<PlistError>([&] { readText(text); }, "no error");
 }
 
 std::string inPlist(const std::string& body) {

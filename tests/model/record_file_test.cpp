@@ -9,6 +9,7 @@
 #include "foundation/keyed_archive.h"
 #include "foundation/xml_plist.h"
 #include "tree_helpers.h"
+#include "support/error_message.h"
 
 namespace cogbook {
 namespace {
@@ -80,12 +81,7 @@ std::vector<RawNode> goodRaw() {
 }
 
 std::string refusal(const std::vector<std::uint8_t>& bytes) {
-    try {
-        readRecordFile(bytes);
-    } catch (const RecordFileError& e) {
-        return e.what();
-    }
-    return "accepted";
+    return test_support::errorMessage<RecordFileError>([&] { readRecordFile(bytes); }, "accepted");
 }
 
 TEST(RecordFile, RoundTripsRandomTreesExactly) {

@@ -1,0 +1,42 @@
+// The questions and messages a program puts to the user, and the file
+// choosers. Each goes through a replaceable hook, so that tests answer them
+// instead of a person and no test ever waits on a modal dialog.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace cogbook {
+
+enum class AlertStyle { Information, Warning, Critical };
+enum class SaveChangesAnswer { Save, DontSave, Cancel };
+
+struct AlertHooks {
+    std::function<void(QWidget* parent, AlertStyle style, const QString& text, const QString& detail)> message;
+    std::function<SaveChangesAnswer(QWidget* parent, const QString& displayName)> askSaveChanges;
+    // Whether to discard the changes to DISPLAYNAME and go back to the saved file.
+    std::function<bool(QWidget* parent, const QString& displayName)> confirmRevert;
+    // The files chosen to open (empty: cancelled).
+    std::function<QStringList(QWidget* parent, const QString& directory)> chooseFilesToOpen;
+    // The path chosen to save to (empty: cancelled).
+    std::function<QString(QWidget* parent, const QString& suggestedPath)> chooseSavePath;
+};
+
+// Installs HOOKS (a hook left empty keeps the dialog); answers the previous set.
+AlertHooks setAlertHooks(AlertHooks hooks);
+
+void showMessage(QWidget* parent, AlertStyle style, const QString& text, const QString& detail = {});
+SaveChangesAnswer askSaveChanges(QWidget* parent, const QString& displayName);
+bool confirmRevert(QWidget* parent, const QString& displayName);
+QStringList chooseFilesToOpen(QWidget* parent, const QString& directory);
+QString chooseSavePath(QWidget* parent, const QString& suggestedPath);
+
+// The file-chooser filter of record files.
+QString recordFileFilter();
+inline constexpr const char* kRecordFileExtension = "cogbook";
+
+} // namespace cogbook

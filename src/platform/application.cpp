@@ -1,0 +1,125 @@
+#include "platform/application.h"
+
+#include <QAbstractEventDispatcher>
+#include <QTimer>
+
+#include <algorithm>
+#include <string>
+#include <typeinfo>
+
+#include "foundation/exceptions.h"
+#include "foundation/hooks.h"
+#include "platform/alerts.h"
+#include "platform/responder.h"
+
+namespace cogbook {
+namespace {
+
+QString describe(const std::exception& error) {
+    if (const auto* inconsistency = dynamic_cast<const InternalInconsistencyException*>(&error)) {
+        return QString::fromStdString(inconsistency->description());
+    }
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Cogbook"));
+    setApplicationDisplayName(QStringLiteral("Cogbook"));
+    setOrganizationName(QStringLiteral("cogbook"));
+    setDesktopFileName(QStringLiteral("cogbook"));
+
+    setBeepHook([] { QApplication::beep(); });
+    setLogHook([](std::string_view message) {
+        qWarning("%.*s", static_cast<int>(message.size()), message.data());
+    });
+    // Deferred actions run once the current event has been handled.
+    setDeferHook([this](std::function<void()> action) {
+        QTimer::singleShot(0, this, [action = std::move(action)] {
+            performGuarded(action);
+        });
+    });
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &Application::eventLoopWillWait);
+    }
+}
+
+Application::~Application() {
+    setDeferHook({});
+    setBeepHook({});
+    setLogHook({});
+}
+
+Application* Application::instance() {
+    return qobject_cast<Application*>(QCoreApplication::instance());
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        // A shortcut is about to be matched against the menus: bring their
+        // enabled state up to date first, as a menu that opens would.
+        if (event->type() == QEvent::ShortcutOverride) validateRegisteredMenus();
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        reportCurrentException();
+        return false;
+    }
+}
+
+bool Application::performGuarded(const std::function<void()>& action) {
+    try {
+        action();
+        return true;
+    } catch (...) {
+        reportCurrentException();
+        return false;
+    }
+}
+
+void Application::reportCurrentException() {
+    QString text;
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        text = describe(error);
+        log(std::string("Exception in an event handler (") + typeid(error).name() + "): " + error.what());
+    } catch (...) {
+        text = QObject::tr("An unknown error occurred.");
+        log("Exception of an unknown type in an event handler");
+    }
+    Application* application = instance();
+    if (application == nullptr) return;
+    // A failure while the message is up (or while recovering) is logged only,
+    // so that one fault cannot stack up dialogs.
+    if (application->reporting_ > 0) return;
+    ++application->reporting_;
+    try {
+        application->recover();
+        showMessage(activeWindow(), AlertStyle::Critical,
+                    QObject::tr("The last action could not be completed."), text);
+    } catch (...) {
+        log("Exception while reporting an exception");
+    }
+    --application->reporting_;
+}
+
+void Application::addRecoveryHook(QObject* owner, std::function<void()> hook) {
+    recoveryHooks_.push_back({owner, std::move(hook)});
+    connect(owner, &QObject::destroyed, this, [this, owner] {
+        std::erase_if(recoveryHooks_, [owner](const RecoveryHook& entry) { return entry.owner == owner; });
+    });
+}
+
+void Application::recover() {
+    const auto hooks = recoveryHooks_;
+    for (const auto& entry : hooks) {
+        try {
+            entry.hook();
+        } catch (const std::exception& error) {
+            log(std::string("Recovery after a failure failed too: ") + error.what());
+        }
+    }
+}
+
+} // namespace cogbook

@@ -1,0 +1,242 @@
+#include "platform/document.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <stdexcept>
+
+#include "foundation/file_io.h"
+#include "platform/alerts.h"
+#include "platform/application.h"
+#include "platform/document_controller.h"
+
+namespace cogbook {
+
+DocumentWindow::DocumentWindow(QWidget* parent) : QMainWindow(parent) {}
+
+void DocumentWindow::closeEvent(QCloseEvent* event) {
+    Document* document = document_;
+    if (document == nullptr || document->isClosing()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    bool mayClose = false;
+    Application::performGuarded([&] { mayClose = document->canClose(); });
+    if (mayClose) document->close();
+}
+
+void DocumentWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && document_) {
+        if (auto* controller = DocumentController::sharedDocumentController()) {
+            controller->documentWindowBecameKey(document_);
+        }
+    }
+}
+
+Document::Document() {
+    addCommand("saveDocument:", [this](QAction*) { saveDocument(); });
+    addCommand("saveDocumentAs:", [this](QAction*) { saveDocumentAs(); });
+    addCommand("revertDocumentToSaved:", [this](QAction*) { revertDocumentToSaved(); });
+    addCommand("performClose:", [this](QAction*) {
+        if (canClose()) close();
+    });
+}
+
+Document::~Document() {
+    if (auto* controller = DocumentController::sharedDocumentController()) controller->removeDocument(this);
+    delete window_.data();
+}
+
+void Document::setFileName(const QString& path) {
+    fileName_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    updateTitle();
+    emit displayNameChanged();
+}
+
+QString Document::displayName() const {
+    if (!fileName_.isEmpty()) return QFileInfo(fileName_).fileName();
+    return untitledName_.isEmpty() ? QObject::tr("Untitled") : untitledName_;
+}
+
+void Document::setUntitledName(const QString& name) {
+    untitledName_ = name;
+    updateTitle();
+    emit displayNameChanged();
+}
+
+void Document::updateChangeCount(ChangeType change) {
+    const bool wasEdited = isDocumentEdited();
+    switch (change) {
+    case ChangeDone: ++changeCount_; break;
+    case ChangeUndone: --changeCount_; break;
+    case ChangeCleared: changeCount_ = 0; break;
+    }
+    if (window_) window_->setWindowModified(isDocumentEdited());
+    if (wasEdited != isDocumentEdited()) emit documentEditedChanged(isDocumentEdited());
+}
+
+void Document::updateTitle() {
+    if (!window_) return;
+    window_->setWindowFilePath(fileName_);
+    window_->setWindowTitle(displayName() + QStringLiteral("[*]"));
+    window_->setWindowModified(isDocumentEdited());
+}
+
+void Document::makeWindowControllers() {
+    if (window_) return;
+    DocumentWindow* window = makeWindow();
+    window->setDocument(this);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window_ = window;
+    try {
+        windowControllerDidLoadNib();
+    } catch (...) {
+        window_ = nullptr;
+        delete window;
+        throw;
+    }
+    updateTitle();
+}
+
+void Document::windowControllerDidLoadNib() {
+    if (auto* controller = DocumentController::sharedDocumentController()) {
+        controller->prepareDocumentWindow(window_);
+    }
+}
+
+void Document::showWindows() {
+    if (!window_) return;
+    window_->show();
+    // Off screen there is nothing to raise (and the platform says so).
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) window_->raise();
+    window_->activateWindow();
+}
+
+void Document::readFromFile(const QString& path) {
+    auto bytes = readWholeFile(QFile::encodeName(path).toStdString());
+    if (!loadDataRepresentationOfType(std::move(bytes), fileType())) {
+        throw std::runtime_error("the content could not be read");
+    }
+}
+
+void Document::writeToFile(const QString& path) {
+    const std::vector<std::uint8_t> bytes = dataRepresentationOfType(fileType());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) throw std::runtime_error(file.errorString().toStdString());
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw std::runtime_error(reason.toStdString());
+    }
+    if (!file.commit()) throw std::runtime_error(file.errorString().toStdString());
+}
+
+bool Document::revertToSavedFromFileOfType(const QString& path, const QString&) {
+    readFromFile(path);
+    return true;
+}
+
+void Document::reportFailure(const QString& text, const QString& reason) {
+    showMessage(window_, AlertStyle::Warning, text, reason);
+}
+
+bool Document::saveDocument() {
+    if (fileName_.isEmpty()) return saveDocumentAs();
+    try {
+        writeToFile(fileName_);
+    } catch (const std::exception& error) {
+        reportFailure(QObject::tr("The document “%1” could not be saved to “%2”.").arg(displayName(), fileName_),
+                      QString::fromUtf8(error.what()));
+        return false;
+    }
+    updateChangeCount(ChangeCleared);
+    if (auto* controller = DocumentController::sharedDocumentController()) controller->noteNewRecentDocument(this);
+    return true;
+}
+
+bool Document::saveDocumentAs() {
+    QString suggested = fileName_;
+    if (suggested.isEmpty()) {
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+        suggested = QDir(folder).filePath(displayName() + QLatin1Char('.') + QLatin1String(kRecordFileExtension));
+    }
+    QString path = chooseSavePath(window_, suggested);
+    if (path.isEmpty()) return false;
+    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + QLatin1String(kRecordFileExtension);
+    const QString previous = fileName_;
+    // The name is set first: what is written may depend on it.
+    setFileName(path);
+    try {
+        writeToFile(fileName_);
+    } catch (const std::exception& error) {
+        const QString attempted = fileName_;
+        setFileName(previous);
+        reportFailure(QObject::tr("The document “%1” could not be saved to “%2”.").arg(displayName(), attempted),
+                      QString::fromUtf8(error.what()));
+        return false;
+    }
+    updateChangeCount(ChangeCleared);
+    if (auto* controller = DocumentController::sharedDocumentController()) controller->noteNewRecentDocument(this);
+    return true;
+}
+
+bool Document::revertDocumentToSaved() {
+    if (fileName_.isEmpty()) return false;
+    if (!confirmRevert(window_, displayName())) return false;
+    try {
+        if (!revertToSavedFromFileOfType(fileName_, fileType())) {
+            reportFailure(QObject::tr("The document “%1” could not be reverted.").arg(displayName()),
+                          QObject::tr("The file could not be read."));
+            return false;
+        }
+    } catch (const std::exception& error) {
+        reportFailure(QObject::tr("The document “%1” could not be reverted to “%2”.").arg(displayName(), fileName_),
+                      QString::fromUtf8(error.what()));
+        return false;
+    }
+    updateChangeCount(ChangeCleared);
+    return true;
+}
+
+bool Document::canClose() {
+    if (!isDocumentEdited()) return true;
+    showWindows();
+    switch (askSaveChanges(window_, displayName())) {
+    case SaveChangesAnswer::Save: return saveDocument();
+    case SaveChangesAnswer::DontSave: return true;
+    case SaveChangesAnswer::Cancel: return false;
+    }
+    return false;
+}
+
+void Document::close() {
+    if (closing_) return;
+    closing_ = true;
+    windowWillClose();
+    if (auto* controller = DocumentController::sharedDocumentController()) controller->removeDocument(this);
+    if (window_) {
+        window_->close();
+        window_->deleteLater();
+    }
+    deleteLater();
+}
+
+bool Document::validateMenuItem(QAction* item) {
+    const std::string action = menuItemAction(item);
+    if (action == "revertDocumentToSaved:") return !fileName_.isEmpty() && isDocumentEdited();
+    return true;
+}
+
+Responder* Document::nextResponder() const {
+    return DocumentController::sharedDocumentController();
+}
+
+} // namespace cogbook

@@ -1,0 +1,112 @@
+// A document: one file (or none yet) shown in one window. Subclasses say how
+// the content becomes bytes and back, and prepare the window; this class does
+// the rest: names, the edited state, saving safely, reverting and closing.
+#pragma once
+
+#include <QMainWindow>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/responder.h"
+
+namespace cogbook {
+
+class Document;
+
+// A document's window: asks its document before it closes.
+class DocumentWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit DocumentWindow(QWidget* parent = nullptr);
+    void setDocument(Document* document) { document_ = document; }
+    Document* document() const { return document_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QPointer<Document> document_;
+};
+
+class Document : public QObject, public Responder {
+    Q_OBJECT
+public:
+    enum ChangeType { ChangeDone, ChangeUndone, ChangeCleared };
+
+    Document();
+    ~Document() override;
+
+    // The file's absolute path; empty until the document is first saved.
+    const QString& fileName() const { return fileName_; }
+    void setFileName(const QString& path);
+    // The file's name, or "Untitled", "Untitled 2", … before it has one.
+    QString displayName() const;
+    void setUntitledName(const QString& name);
+    QString fileType() const { return QStringLiteral("Cogbook Record"); }
+
+    bool isDocumentEdited() const { return changeCount_ != 0; }
+    void updateChangeCount(ChangeType change);
+
+    DocumentWindow* window() const { return window_; }
+    // Loads the window (makeWindow), lets the subclass prepare it, and shows
+    // it. Throws what preparing throws; the window is then not shown.
+    void makeWindowControllers();
+    void showWindows();
+
+    // The bytes of the file, and taking them back; the type is fileType().
+    virtual std::vector<std::uint8_t> dataRepresentationOfType(const QString& type) = 0;
+    virtual bool loadDataRepresentationOfType(std::vector<std::uint8_t> data, const QString& type) = 0;
+    // Reads PATH again through loadDataRepresentationOfType. Throws
+    // std::runtime_error (without the file name) when it cannot be read.
+    virtual bool revertToSavedFromFileOfType(const QString& path, const QString& type);
+
+    // Reads the file at PATH into the document (not yet decoded). Throws
+    // std::runtime_error (without the file name) when it cannot be read.
+    void readFromFile(const QString& path);
+    // Writes the document to PATH, replacing the file only once the whole new
+    // content is safely on disk. Throws std::runtime_error on failure.
+    void writeToFile(const QString& path);
+
+    // The file commands. Each answers whether it went through; failures are
+    // shown to the user, naming the file and the reason.
+    bool saveDocument();
+    bool saveDocumentAs();
+    bool revertDocumentToSaved();
+    // Asks about unsaved changes; answers whether the document may close.
+    bool canClose();
+    // Closes the window and ends the document (later, when the current event
+    // is done).
+    void close();
+    bool isClosing() const { return closing_; }
+
+    bool validateMenuItem(QAction* item) override;
+    Responder* nextResponder() const override;
+
+signals:
+    void displayNameChanged();
+    void documentEditedChanged(bool edited);
+
+protected:
+    // The window, loaded from the document's interface file.
+    virtual DocumentWindow* makeWindow() = 0;
+    virtual void windowControllerDidLoadNib();
+    // Just before the window goes: detach views from the document.
+    virtual void windowWillClose() {}
+
+private:
+    void updateTitle();
+    void reportFailure(const QString& text, const QString& reason);
+
+    QString fileName_;
+    QString untitledName_;
+    int changeCount_ = 0;
+    QPointer<DocumentWindow> window_;
+    bool closing_ = false;
+};
+
+} // namespace cogbook

@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libexpat1-dev
+  qt6-base-dev qt6-svg-dev fonts-dejavu-core
 )
 
 missing=()

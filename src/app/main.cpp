@@ -1,13 +1,55 @@
-// The cogbook program. The windows come later; until then it runs the
-// command-line forms of its work.
+// The cogbook program: the desktop application, or with a command word its
+// command-line forms (which need no display).
 #include <iostream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <QFileInfo>
+
 #include "app/cli.h"
+#include "app/ZRSWDocumentController.h"
+#include "foundation/user_defaults.h"
+#include "platform/alerts.h"
+#include "platform/application.h"
+#include "platform/images.h"
+
+namespace {
+
+bool isCommandLineForm(const std::vector<std::string>& args) {
+    static const std::set<std::string> words{"print", "export-json", "import-json", "--help", "-h", "--version"};
+    return !args.empty() && words.count(args.front()) > 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return cogbook::runCommandLine(std::move(args), std::cout, std::cerr);
+    if (isCommandLineForm(args)) return cogbook::runCommandLine(std::move(args), std::cout, std::cerr);
+
+    cogbook::Application application(argc, argv);
+    if (auto icon = cogbook::imageNamed(QStringLiteral("cogbook"))) application.setWindowIcon(icon->icon());
+    cogbook::ZRSWDocumentController::initialize();
+    cogbook::ZRSWDocumentController controller;
+    controller.awakeFromNib();
+
+    const std::string warning = cogbook::UserDefaults::standardUserDefaults().loadWarning();
+    if (!warning.empty()) {
+        cogbook::showMessage(nullptr, cogbook::AlertStyle::Warning,
+                             QObject::tr("Your Cogbook settings could not be read; the defaults are in use."),
+                             QString::fromStdString(warning));
+    }
+
+    bool opened = false;
+    for (int index = 1; index < argc; ++index) {
+        if (controller.openDocumentWithContentsOfFile(QFile::decodeName(argv[index]))) opened = true;
+    }
+    if (!opened) controller.newDocument();
+    // Nothing could be shown (every file refused, no template): nothing to run.
+    if (controller.documents().empty()) return 1;
+
+    const int status = application.exec();
+    cogbook::UserDefaults::standardUserDefaults().synchronize();
+    return status;
 }

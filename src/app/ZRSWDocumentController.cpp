@@ -1,0 +1,185 @@
+#include "app/ZRSWDocumentController.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+
+#include <span>
+
+#include "document/MyDocument.h"
+#include "document/ZRSWDefaultsKeys.h"
+#include "foundation/hooks.h"
+#include "foundation/user_defaults.h"
+#include "platform/images.h"
+
+#ifndef COGBOOK_VERSION
+#define COGBOOK_VERSION "unknown"
+#endif
+
+namespace cogbook {
+namespace {
+
+constexpr const char* newString = "New ";
+constexpr const char* kDefaultBikeResource = ":/resources/defaultBike.plist";
+
+bool executed = false;
+
+// The "defaultBike" resource's dictionary, or an empty one if it cannot be
+// read (a packaging fault: the program still starts, with no template).
+PlistValue readDefaultBike() {
+    QFile file{QLatin1String(kDefaultBikeResource)};
+    if (!file.open(QIODevice::ReadOnly)) {
+        log("The default bike template is missing from the application");
+        return PlistValue(PlistDictionary{});
+    }
+    const QByteArray bytes = file.readAll();
+    try {
+        PlistValue value = readPlist(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                               static_cast<std::size_t>(bytes.size())));
+        if (value.isDictionary()) return value;
+    } catch (const std::exception& error) {
+        log(std::string("The default bike template cannot be read: ") + error.what());
+    }
+    return PlistValue(PlistDictionary{});
+}
+
+std::optional<std::string> templateTitle(const PlistValue& bikeTemplate) {
+    const PlistValue* name = bikeTemplate.find("partName");
+    if (name && name->isString()) return name->string();
+    return std::nullopt;
+}
+
+} // namespace
+
+QString _newTitle(const std::optional<std::string>& title) {
+    return QLatin1String(newString) + QString::fromStdString(title.value_or(std::string(ZRSWEmptyBike)));
+}
+
+void ZRSWDocumentController::initialize() {
+    if (executed) return;
+    executed = true;
+    registerDefaultUserDefaults();
+}
+
+void ZRSWDocumentController::registerDefaultUserDefaults() {
+    PlistDictionary defaults;
+    defaults.emplace_back(std::string(ZRSWPreferredBike), PlistValue(std::int64_t{0}));
+    defaults.emplace_back(std::string(ZRSWBikeTemplates), PlistValue(PlistArray{readDefaultBike()}));
+    UserDefaults::standardUserDefaults().registerDefaults(defaults);
+}
+
+ZRSWDocumentController::ZRSWDocumentController() {
+    initialize();
+    addCommand("newDocumentWithTemplate:", [this](QAction* sender) { newDocumentWithTemplate(sender); });
+    addCommand("orderFrontStandardAboutPanel:", [this](QAction*) { showAboutBox(); });
+}
+
+ZRSWDocumentController::~ZRSWDocumentController() {
+    for (QMenu* menu : mainMenus_) delete menu;
+}
+
+void ZRSWDocumentController::awakeFromNib() {
+    if (mainMenus_.empty()) buildMainMenu();
+    const UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    const PlistArray* templates = defaults.arrayForKey(ZRSWBikeTemplates);
+    const std::uint32_t preferred = defaults.unsignedIntForKey(ZRSWPreferredBike);
+    std::optional<std::string> title;
+    // An index beyond the templates names no template here; the document
+    // reports it when one is made.
+    if (templates && preferred != kNSNotFound && preferred < templates->size()) {
+        title = templateTitle((*templates)[preferred]);
+    }
+    setNewDocumentMenuItemTitleWith(title);
+
+    appendTemplateItem(QString::fromUtf8(ZRSWEmptyBike.data(), static_cast<int>(ZRSWEmptyBike.size())));
+    if (templates) {
+        for (const PlistValue& bikeTemplate : *templates) {
+            appendTemplateItem(QString::fromStdString(templateTitle(bikeTemplate).value_or(std::string())));
+        }
+    }
+}
+
+void ZRSWDocumentController::appendTemplateItem(const QString& title) {
+    QAction* item = makeMenuItem(newDocFromTemplateMenu_, QString(), "newDocumentWithTemplate:");
+    setMenuItemTitle(item, title);
+}
+
+void ZRSWDocumentController::newDocumentWithTemplate(QAction* sender) {
+    const int index = newDocFromTemplateMenu_ ? static_cast<int>(newDocFromTemplateMenu_->actions().indexOf(sender)) : -1;
+    const std::uint32_t templateIndex = index > 0 ? static_cast<std::uint32_t>(index - 1) : kNSNotFound;
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    defaults.setObjectForKey(PlistValue(static_cast<std::int64_t>(templateIndex)), ZRSWPreferredBike);
+    std::optional<std::string> title;
+    if (templateIndex != kNSNotFound) {
+        const PlistArray* templates = defaults.arrayForKey(ZRSWBikeTemplates);
+        if (templates && templateIndex < templates->size()) title = templateTitle((*templates)[templateIndex]);
+    }
+    setNewDocumentMenuItemTitleWith(title);
+    newDocument();
+}
+
+void ZRSWDocumentController::setNewDocumentMenuItemTitleWith(const std::optional<std::string>& title) {
+    if (newDocumentMenuItem_) setMenuItemTitle(newDocumentMenuItem_, _newTitle(title));
+}
+
+void ZRSWDocumentController::buildMainMenu() {
+    auto* file = new QMenu(tr("&File"));
+    newDocumentMenuItem_ = makeMenuItem(file, _newTitle(std::nullopt), "newDocument:", QKeySequence::New);
+    newDocFromTemplateMenu_ = file->addMenu(tr("New from &Template"));
+    makeMenuItem(file, tr("&Open…"), "openDocument:", QKeySequence::Open);
+    file->addMenu(makeOpenRecentMenu(file));
+    file->addSeparator();
+    makeMenuItem(file, tr("&Close"), "performClose:", QKeySequence::Close);
+    makeMenuItem(file, tr("&Save"), "saveDocument:", QKeySequence::Save);
+    makeMenuItem(file, tr("Save &As…"), "saveDocumentAs:", QKeySequence::SaveAs);
+    makeMenuItem(file, tr("Re&vert to Saved"), "revertDocumentToSaved:");
+    file->addSeparator();
+    QAction* quit = makeMenuItem(file, tr("&Quit"), "terminate:", QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+
+    auto* record = new QMenu(tr("&Record"));
+    makeMenuItem(record, tr("Add &Part"), "addPart:");
+    makeMenuItem(record, QLatin1String(ZRSWAddSubpartDisabledMITitle), "addSubpart:", {}, kAddSubpartMenuItemTag);
+    makeMenuItem(record, QLatin1String(ZRSWAddEntryDisabledMITitle), "addEntryForPart:", {},
+                 kAddEntryForPartMenuItemTag);
+    makeMenuItem(record, tr("Add Entry for &Bike"), "addEntryForBike:");
+
+    auto* view = new QMenu(tr("&View"));
+    makeMenuItem(view, tr("&Expand All"), "expandAll:", QKeySequence(Qt::CTRL | Qt::Key_Right));
+    makeMenuItem(view, tr("&Collapse All"), "collapseAll:", QKeySequence(Qt::CTRL | Qt::Key_Left));
+
+    auto* help = new QMenu(tr("&Help"));
+    QAction* about = makeMenuItem(help, tr("&About Cogbook"), "orderFrontStandardAboutPanel:");
+    about->setMenuRole(QAction::AboutRole);
+
+    mainMenus_ = {file, record, view, help};
+    for (QMenu* menu : mainMenus_) registerMenuForValidation(menu);
+}
+
+void ZRSWDocumentController::prepareDocumentWindow(QMainWindow* window) {
+    QMenuBar* bar = window->menuBar();
+    for (QMenu* menu : mainMenus_) bar->addMenu(menu);
+    if (auto icon = imageNamed(QStringLiteral("cogbook"))) window->setWindowIcon(icon->icon());
+}
+
+void ZRSWDocumentController::showAboutBox() {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(tr("About Cogbook"));
+    if (auto icon = imageNamed(QStringLiteral("cogbook"))) box.setIconPixmap(icon->pixmap(QSizeF(64, 64), box.devicePixelRatioF()));
+    box.setText(tr("<h3>Cogbook %1</h3>").arg(QLatin1String(COGBOOK_VERSION)));
+    box.setInformativeText(tr("The maintenance record of a bicycle: its parts, and every service they have had."));
+    box.exec();
+}
+
+Document* ZRSWDocumentController::makeUntitledDocument() {
+    return new MyDocument;
+}
+
+Document* ZRSWDocumentController::makeDocumentForReading() {
+    return new MyDocument(MyDocument::ForReading{});
+}
+
+} // namespace cogbook

@@ -1,0 +1,61 @@
+// The application's document controller: the templates in the user
+// defaults, the template menu, and new documents from a chosen template.
+#pragma once
+
+#include <QPointer>
+
+#include <optional>
+#include <string>
+
+#include "platform/document_controller.h"
+
+class QAction;
+class QMenu;
+
+namespace cogbook {
+
+// "New " followed by TITLE, or by "Empty Bike" when there is none.
+QString _newTitle(const std::optional<std::string>& title);
+
+class ZRSWDocumentController : public DocumentController {
+    Q_OBJECT
+public:
+    // Registers the default user defaults, once per process: the preferred
+    // template 0 and the one template of the "defaultBike" resource.
+    static void initialize();
+    // The registration itself, without the once-flag (the defaults are
+    // registered again after they have been reloaded).
+    static void registerDefaultUserDefaults();
+
+    ZRSWDocumentController();
+    ~ZRSWDocumentController() override;
+
+    // Builds the main menu and fills the template menu; the New item is
+    // titled after the preferred template.
+    void awakeFromNib();
+
+    void newDocumentWithTemplate(QAction* sender);
+    void setNewDocumentMenuItemTitleWith(const std::optional<std::string>& templateTitle);
+
+    QMenu* newDocFromTemplateMenu() const { return newDocFromTemplateMenu_; }
+    QAction* newDocumentMenuItem() const { return newDocumentMenuItem_; }
+    // The menus every document window's menu bar shows.
+    const std::vector<QMenu*>& mainMenus() const { return mainMenus_; }
+
+    void prepareDocumentWindow(QMainWindow* window) override;
+    void showAboutBox();
+
+protected:
+    Document* makeUntitledDocument() override;
+    Document* makeDocumentForReading() override;
+
+private:
+    void buildMainMenu();
+    void appendTemplateItem(const QString& title);
+
+    QPointer<QMenu> newDocFromTemplateMenu_;
+    QPointer<QAction> newDocumentMenuItem_;
+    std::vector<QMenu*> mainMenus_;
+};
+
+} // namespace cogbook

@@ -1,0 +1,106 @@
+// The document: one bike's record tree, shown in an outline beside a notes
+// pane, read from and written to a record file.
+#pragma once
+
+#include <QPointer>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "document/ZROutlineView.h"
+#include "model/ZRBicycleList.h"
+#include "platform/document.h"
+#include "platform/outline_view.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace cogbook {
+
+class ImageAndTextCell;
+
+inline constexpr std::string_view kZRSWBikeDocumentDidLoadNotification = "ZRSW Bike document did load notification";
+inline constexpr std::string_view kZRSWBikeDocumentWillDeallocNotification =
+    "ZRSW Bike document will dealloc notification";
+
+// The menu items titled by the selection.
+inline constexpr const char* ZRSWAddSubpartMITitlePrefix = "Add Subpart to ";
+inline constexpr const char* ZRSWAddSubpartDisabledMITitle = "Add Subpart";
+inline constexpr const char* ZRSWAddEntryMITitlePrefix = "Add Entry for ";
+inline constexpr const char* ZRSWAddEntryDisabledMITitle = "Add Entry to Subpart";
+inline constexpr int kAddSubpartMenuItemTag = 13;
+inline constexpr int kAddEntryForPartMenuItemTag = 14;
+
+// The nodes of the selected rows of VIEW, in ascending row order.
+std::vector<ZRBicycleListPtr> _itemsForSelectedRowsInOutlineView(const OutlineView* view);
+
+// The name of the icon that marks an item's kind in the "partName" column.
+const char* kindImageName(bool expandable, bool parentIsRoot);
+
+class MyDocument : public Document, public OutlineViewDataSource, public OutlineViewDelegate {
+    Q_OBJECT
+public:
+    // From the preferred template in the user defaults, or a bare bike. A
+    // preferred index beyond the stored templates is an assertion failure
+    // ("missing template"); the document is then not made.
+    MyDocument();
+    // For a file about to be read: the file's tree replaces the bare bike.
+    struct ForReading {};
+    explicit MyDocument(ForReading);
+    ~MyDocument() override;
+
+    QString windowNibName() const { return QStringLiteral("MyDocument"); }
+
+    ZRBicycleList* theBike() const { return theBike_.get(); }
+    const ZRBicycleListPtr& theBikePointer() const { return theBike_; }
+    ZROutlineView* bikeTable() const { return bikeTable_; }
+    QPlainTextEdit* notesView() const { return notesView_; }
+    DocumentWindow* documentWindow() const { return window(); }
+    QLineEdit* toolbarSearchField() const { return toolbarSearchField_.get(); }
+    const std::optional<std::vector<std::uint8_t>>& dataFromFile() const { return dataFromFile_; }
+
+    std::vector<std::uint8_t> dataRepresentationOfType(const QString& type) override;
+    bool loadDataRepresentationOfType(std::vector<std::uint8_t> data, const QString& type) override;
+    bool revertToSavedFromFileOfType(const QString& path, const QString& type) override;
+    // Decodes the bytes last read and shows their tree. Throws RecordFileError
+    // for bytes that hold no valid record; the tree shown stays as it was.
+    void replaceBikeWithDataFromFile();
+
+    // The outline's data source and delegate.
+    long outlineViewNumberOfChildrenOfItem(OutlineView* view, void* item) override;
+    bool outlineViewIsItemExpandable(OutlineView* view, void* item) override;
+    OutlineItem outlineViewChildOfItem(OutlineView* view, long index, void* item) override;
+    QVariant outlineViewObjectValueForTableColumnByItem(OutlineView* view, const TableColumn& column,
+                                                         void* item) override;
+    void outlineViewWillDisplayCellForTableColumnItem(OutlineView* view, TextFieldCell* cell,
+                                                      const TableColumn& column, void* item) override;
+
+    // Reloads, expands ITEM's ancestors, selects its row and scrolls to it.
+    void focusOnItemByExtendingSelection(const ZRBicycleList* item, bool extend);
+    void expandAll();
+    void collapseAll();
+    bool validateMenuItem(QAction* item) override;
+
+protected:
+    DocumentWindow* makeWindow() override;
+    void windowControllerDidLoadNib() override;
+    void windowWillClose() override;
+
+private:
+    void installCommands();
+    ZRBicycleList* nodeForItem(void* item) const;
+    void showNotesOfSelection();
+
+    ZRBicycleListPtr theBike_;
+    std::optional<std::vector<std::uint8_t>> dataFromFile_;
+    QPointer<ZROutlineView> bikeTable_;
+    QPointer<QPlainTextEdit> notesView_;
+    std::unique_ptr<QLineEdit> toolbarSearchField_;
+    std::unique_ptr<ImageAndTextCell> partNameCell_;
+    std::unique_ptr<ImageAndTextCell> descriptionCell_;
+};
+
+} // namespace cogbook

@@ -1,0 +1,167 @@
+// The application's document controller: the registered templates, the
+// template menu, the New item's title, and new documents from a template.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/ZRSWDocumentController.h"
+#include "document/MyDocument.h"
+#include "document/ZRSWDefaultsKeys.h"
+#include "support/gui_support.h"
+
+namespace cogbook {
+namespace {
+
+using test_support::processPendingEvents;
+
+PlistValue templateNamed(const std::string& name, const std::vector<std::string>& parts) {
+    auto root = ZRBicycleList::create();
+    root->setPartName(name);
+    root->setExpandable(true);
+    for (const auto& part : parts) {
+        auto child = ZRBicycleList::create();
+        child->setPartName(part);
+        child->setExpandable(true);
+        root->addChildPartOrEntry(child);
+    }
+    return *root->templateDictionary();
+}
+
+QStringList titles(const QMenu* menu) {
+    QStringList result;
+    for (const QAction* item : menu->actions()) result << menuItemTitle(item);
+    return result;
+}
+
+class ControllerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ZRSWDocumentController::registerDefaultUserDefaults();
+        controller = std::make_unique<ZRSWDocumentController>();
+    }
+    void TearDown() override {
+        if (controller) {
+            for (Document* document : controller->orderedDocuments()) {
+                document->updateChangeCount(Document::ChangeCleared);
+                document->close();
+            }
+        }
+        processPendingEvents();
+        controller.reset();
+    }
+    // The controller as at a new launch, over what the defaults file holds.
+    void relaunch() {
+        UserDefaults::standardUserDefaults().synchronize();
+        TearDown();
+        UserDefaults::resetStandardUserDefaults(defaults.defaultsPath().toStdString());
+        SetUp();
+        controller->awakeFromNib();
+    }
+    MyDocument* choose(int templateItem) {
+        QAction* item = controller->newDocFromTemplateMenu()->actions().value(templateItem);
+        EXPECT_NE(item, nullptr);
+        item->trigger();
+        return static_cast<MyDocument*>(controller->orderedDocuments().empty() ? nullptr
+                                                                                : controller->orderedDocuments().front());
+    }
+
+    test_support::ScratchDefaults defaults;
+    test_support::ScriptedAlerts alerts;
+    std::unique_ptr<ZRSWDocumentController> controller;
+};
+
+TEST_F(ControllerTest, FirstLaunchOffersTheDefaultBike) {
+    controller->awakeFromNib();
+    EXPECT_EQ(titles(controller->newDocFromTemplateMenu()), QStringList({"Empty Bike", "Bike"}));
+    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Bike");
+    EXPECT_EQ(UserDefaults::standardUserDefaults().unsignedIntForKey(ZRSWPreferredBike), 0u);
+
+    controller->newDocumentMenuItem()->trigger();
+    ASSERT_EQ(controller->documents().size(), 1u);
+    auto* document = static_cast<MyDocument*>(controller->documents().front());
+    EXPECT_EQ(document->theBike()->numberOfChildren(), 11u);
+    // Every document window shows the one main menu.
+    const auto bar = document->documentWindow()->menuBar()->actions();
+    ASSERT_EQ(bar.size(), 4);
+    EXPECT_EQ(bar[0]->menu(), controller->mainMenus()[0]);
+}
+
+TEST_F(ControllerTest, EmptyBikeIsStoredAndNamesTheNewItem) {
+    controller->awakeFromNib();
+    MyDocument* document = choose(0);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->theBike()->numberOfChildren(), 0u);
+    EXPECT_EQ(UserDefaults::standardUserDefaults().unsignedIntForKey(ZRSWPreferredBike), 2147483647u);
+    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Empty Bike");
+
+    relaunch();
+    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Empty Bike");
+}
+
+TEST_F(ControllerTest, AChosenTemplateIsUsedAndRemembered) {
+    UserDefaults::standardUserDefaults().setObjectForKey(
+        PlistValue(PlistArray{templateNamed("Road", {"Frame"}), templateNamed("Commuter", {"Rack", "Lights", "Frame"})}),
+        ZRSWBikeTemplates);
+    controller->awakeFromNib();
+    EXPECT_EQ(titles(controller->newDocFromTemplateMenu()), QStringList({"Empty Bike", "Road", "Commuter"}));
+    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Road");
+
+    MyDocument* document = choose(2);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(UserDefaults::standardUserDefaults().unsignedIntForKey(ZRSWPreferredBike), 1u);
+    EXPECT_EQ(document->theBike()->partName(), "Commuter");
+    EXPECT_EQ(document->theBike()->numberOfChildren(), 3u);
+    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Commuter");
+
+    relaunch();
+    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Commuter");
+    controller->newDocumentMenuItem()->trigger();
+    ASSERT_EQ(controller->documents().size(), 1u);
+    EXPECT_EQ(static_cast<MyDocument*>(controller->documents().front())->theBike()->partName(), "Commuter");
+}
+
+TEST_F(ControllerTest, AMissingTemplateIsReportedNotFatal) {
+    UserDefaults::standardUserDefaults().setObjectForKey(PlistValue(5), ZRSWPreferredBike);
+    controller->awakeFromNib();
+    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Empty Bike");
+    controller->newDocumentMenuItem()->trigger();
+    EXPECT_TRUE(controller->documents().empty());
+    ASSERT_EQ(alerts.messages.size(), 1u);
+    EXPECT_EQ(alerts.messages[0].detail, "missing template");
+    // The program goes on: choosing a template that exists works.
+    EXPECT_NE(choose(1), nullptr);
+}
+
+TEST_F(ControllerTest, MenuItemsFollowTheKeyDocument) {
+    controller->awakeFromNib();
+    controller->newDocumentMenuItem()->trigger();
+    ASSERT_EQ(controller->documents().size(), 1u);
+    auto* document = static_cast<MyDocument*>(controller->documents().front());
+    QApplication::setActiveWindow(document->documentWindow());
+    ASSERT_EQ(controller->currentDocument(), document);
+
+    QMenu* file = controller->mainMenus()[0];
+    QMenu* record = controller->mainMenus()[1];
+    validateMenu(file);
+    validateMenu(record);
+    auto item = [](QMenu* menu, const QString& prefix) -> QAction* {
+        for (QAction* action : menu->actions()) {
+            if (menuItemTitle(action).startsWith(prefix)) return action;
+        }
+        return nullptr;
+    };
+    ASSERT_NE(item(file, "Re&vert"), nullptr);
+    EXPECT_FALSE(item(file, "Re&vert")->isEnabled()); // never saved
+    EXPECT_TRUE(item(file, "&Save")->isEnabled());
+    EXPECT_FALSE(item(record, "Add Subpart")->isEnabled());
+
+    document->bikeTable()->selectRowByExtendingSelection(0, false);
+    validateMenu(record);
+    EXPECT_TRUE(item(record, "Add Subpart to Frame")->isEnabled());
+    EXPECT_TRUE(item(record, "Add Entry for Frame")->isEnabled());
+}
+
+} // namespace
+} // namespace cogbook

@@ -1,0 +1,37 @@
+// The icon cell's geometry: where the icon goes and where the text starts.
+#include <gtest/gtest.h>
+
+#include "document/ImageAndTextCell.h"
+
+namespace cogbook {
+namespace {
+
+TEST(ImageAndTextCellGeometry, TheImageIsCentredWithItsOffsetRoundedUp) {
+    const QSizeF icon(16, 16);
+    EXPECT_EQ(imagePointForCellFrame(QRectF(10, 100, 200, 20), icon, false), QPointF(13, 102));
+    EXPECT_EQ(imagePointForCellFrame(QRectF(10, 100, 200, 20), icon, true), QPointF(13, 118));
+    EXPECT_EQ(imagePointForCellFrame(QRectF(10, 100, 200, 21), icon, false), QPointF(13, 103));
+    EXPECT_EQ(imagePointForCellFrame(QRectF(10, 100, 200, 21), icon, true), QPointF(13, 119));
+
+    EXPECT_EQ(imageFrameForCellFrame(QRectF(0, 0, 100, 21), icon), QRectF(3, 3, 16, 16));
+    EXPECT_TRUE(imageFrameForCellFrame(QRectF(0, 0, 100, 21), QSizeF()).isNull());
+}
+
+TEST(ImageAndTextCellGeometry, TextStartsAfterTheImageSlice) {
+    const QRectF frame(0, 0, 100, 20);
+    const QSizeF wide(16.5, 16);
+    EXPECT_DOUBLE_EQ(drawingTextFrame(frame, wide).x(), 19.5);
+    EXPECT_DOUBLE_EQ(editingTextFrame(frame, wide).x(), 19.0);
+    // Without an image drawing uses the whole frame, editing starts 3 in.
+    EXPECT_EQ(drawingTextFrame(frame, QSizeF()), frame);
+    EXPECT_DOUBLE_EQ(editingTextFrame(frame, QSizeF()).x(), 3.0);
+    EXPECT_DOUBLE_EQ(editingTextFrame(frame, QSizeF()).width(), 97.0);
+
+    EXPECT_EQ(imageAndTextCellSize(QSizeF(50, 18), QSizeF()), QSizeF(53, 18));
+    EXPECT_EQ(imageAndTextCellSize(QSizeF(50, 18), QSizeF(16, 16)), QSizeF(69, 18));
+    // A frame narrower than the slice gives an empty text frame, not a negative one.
+    EXPECT_DOUBLE_EQ(drawingTextFrame(QRectF(0, 0, 10, 20), wide).width(), 0.0);
+}
+
+} // namespace
+} // namespace cogbook

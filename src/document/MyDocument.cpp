@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimeZone>
@@ -130,6 +131,12 @@ void MyDocument::windowControllerDidLoadNib() {
     bikeTable_->setOutlineDelegate(this);
 
     bikeTable_->moveColumnToColumn(2, 0);
+    // Room for a date and a part's name; the description takes the rest.
+    bikeTable_->header()->resizeSection(bikeTable_->tableColumnWithIdentifier(QLatin1String(kDateColumn))->logicalIndex(),
+                                        bikeTable_->fontMetrics().horizontalAdvance(QStringLiteral("00 Sept 0000")) + 16);
+    bikeTable_->header()->resizeSection(
+        bikeTable_->tableColumnWithIdentifier(QLatin1String(kPartNameColumn))->logicalIndex(),
+        bikeTable_->fontMetrics().horizontalAdvance(QStringLiteral("Rear derailleur")) * 2);
 
     DocumentWindow* window = documentWindow();
     setFrameUsingName(window, QLatin1String(kWindowFrameName));

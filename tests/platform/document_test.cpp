@@ -1,0 +1,261 @@
+// Documents, the document controller, the event-loop boundary and menu
+// validation, with a plain text document standing in for a record.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+
+#include <stdexcept>
+
+#include "foundation/assertion.h"
+#include "foundation/exceptions.h"
+#include "platform/application.h"
+#include "platform/document.h"
+#include "platform/document_controller.h"
+#include "platform/window_frame.h"
+#include "support/gui_support.h"
+
+namespace cogbook {
+namespace {
+
+using test_support::processPendingEvents;
+
+class TextDocument : public Document {
+public:
+    std::string text = "fresh";
+    bool failNextWrite = false;
+
+    std::vector<std::uint8_t> dataRepresentationOfType(const QString&) override {
+        if (failNextWrite) {
+            failNextWrite = false;
+            throw std::runtime_error("cannot encode");
+        }
+        return {text.begin(), text.end()};
+    }
+    bool loadDataRepresentationOfType(std::vector<std::uint8_t> data, const QString&) override {
+        const std::string incoming(data.begin(), data.end());
+        if (incoming.starts_with("bad")) throw std::runtime_error("not a text record");
+        text = incoming;
+        return true;
+    }
+
+protected:
+    DocumentWindow* makeWindow() override { return new DocumentWindow; }
+};
+
+class TextController : public DocumentController {
+protected:
+    Document* makeUntitledDocument() override { return new TextDocument; }
+    Document* makeDocumentForReading() override { return new TextDocument; }
+};
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class PlatformDocumentTest : public testing::Test {
+protected:
+    void TearDown() override {
+        for (Document* document : controller.orderedDocuments()) {
+            document->updateChangeCount(Document::ChangeCleared);
+            document->close();
+        }
+        processPendingEvents();
+    }
+    TextDocument* newDocument() { return static_cast<TextDocument*>(controller.newDocument()); }
+
+    test_support::ScratchDefaults defaults;
+    test_support::ScriptedAlerts alerts;
+    TextController controller;
+};
+
+TEST_F(PlatformDocumentTest, UntitledNamesAndTheEditedStateShowInTheTitle) {
+    TextDocument* first = newDocument();
+    TextDocument* second = newDocument();
+    TextDocument* third = newDocument();
+    EXPECT_EQ(first->displayName(), "Untitled");
+    EXPECT_EQ(second->displayName(), "Untitled 2");
+    EXPECT_EQ(third->displayName(), "Untitled 3");
+    EXPECT_EQ(controller.orderedDocuments(), (std::vector<Document*>{third, second, first}));
+
+    // A freed name is taken again by the next new document.
+    second->close();
+    processPendingEvents();
+    EXPECT_EQ(newDocument()->displayName(), "Untitled 2");
+
+    first->updateChangeCount(Document::ChangeDone);
+    EXPECT_TRUE(first->window()->isWindowModified());
+    first->updateChangeCount(Document::ChangeDone);
+    first->updateChangeCount(Document::ChangeUndone);
+    EXPECT_TRUE(first->isDocumentEdited());
+    first->updateChangeCount(Document::ChangeUndone);
+    EXPECT_FALSE(first->isDocumentEdited());
+    EXPECT_FALSE(first->window()->isWindowModified());
+
+    // The key window's document comes to the front of the order.
+    processPendingEvents();
+    QApplication::setActiveWindow(first->window());
+    EXPECT_EQ(controller.orderedDocuments().front(), first);
+    EXPECT_EQ(controller.currentDocument(), first);
+}
+
+TEST_F(PlatformDocumentTest, SavingReplacesTheFileWholeOrNotAtAll) {
+    const QString path = defaults.filePath("ride.txt");
+    writeFile(path, "old content");
+    TextDocument* document = static_cast<TextDocument*>(controller.openDocumentWithContentsOfFile(path));
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->text, "old content");
+    EXPECT_EQ(document->window()->windowFilePath(), QFileInfo(path).absoluteFilePath());
+
+    document->text = "new content";
+    document->updateChangeCount(Document::ChangeDone);
+    document->failNextWrite = true;
+    EXPECT_FALSE(document->saveDocument());
+    EXPECT_EQ(readFile(path), "old content");
+    EXPECT_TRUE(document->isDocumentEdited());
+    ASSERT_EQ(alerts.messages.size(), 1u);
+    EXPECT_TRUE(alerts.messages[0].text.contains("ride.txt"));
+    EXPECT_EQ(alerts.messages[0].detail, "cannot encode");
+
+    ASSERT_TRUE(document->saveDocument());
+    EXPECT_EQ(readFile(path), "new content");
+    EXPECT_FALSE(document->isDocumentEdited());
+    // No temporary file is left beside it.
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList({"*ride*"}, QDir::Files | QDir::Hidden),
+              QStringList({"ride.txt"}));
+
+    // Save As to a file name without an extension gets the record extension;
+    // cancelling the chooser changes nothing.
+    alerts.savePath = defaults.filePath("copy");
+    ASSERT_TRUE(document->saveDocumentAs());
+    EXPECT_EQ(document->displayName(), "copy.cogbook");
+    alerts.savePath.clear();
+    EXPECT_FALSE(document->saveDocumentAs());
+    EXPECT_EQ(document->displayName(), "copy.cogbook");
+}
+
+TEST_F(PlatformDocumentTest, QuitAsksAboutEveryUnsavedDocumentAndStopsOnCancel) {
+    TextDocument* saved = newDocument();
+    TextDocument* edited = newDocument();
+    TextDocument* alsoEdited = newDocument();
+    edited->updateChangeCount(Document::ChangeDone);
+    alsoEdited->updateChangeCount(Document::ChangeDone);
+    (void)saved;
+
+    alerts.saveAnswers = {SaveChangesAnswer::DontSave, SaveChangesAnswer::Cancel};
+    EXPECT_FALSE(controller.reviewUnsavedDocumentsAndClose());
+    EXPECT_EQ(alerts.saveQuestions, QStringList({"Untitled 3", "Untitled 2"}));
+    EXPECT_EQ(controller.documents().size(), 3u); // nothing closed after a Cancel
+
+    alerts.saveQuestions.clear();
+    alerts.saveAnswers = {SaveChangesAnswer::DontSave, SaveChangesAnswer::DontSave};
+    EXPECT_TRUE(controller.reviewUnsavedDocumentsAndClose());
+    EXPECT_EQ(alerts.saveQuestions.size(), 2);
+    EXPECT_TRUE(controller.documents().empty());
+}
+
+TEST_F(PlatformDocumentTest, RefusedFilesLeaveNothingOpen) {
+    const QString bad = defaults.filePath("bad.txt");
+    writeFile(bad, "bad bytes");
+    EXPECT_EQ(controller.openDocumentWithContentsOfFile(bad), nullptr);
+    EXPECT_EQ(controller.openDocumentWithContentsOfFile(defaults.filePath("absent.txt")), nullptr);
+    EXPECT_EQ(controller.openDocumentWithContentsOfFile(defaults.filePath(".")), nullptr);
+    ASSERT_EQ(alerts.messages.size(), 3u);
+    EXPECT_TRUE(alerts.messages[0].text.contains("bad.txt"));
+    EXPECT_TRUE(alerts.messages[0].detail.contains("not a text record"));
+    EXPECT_TRUE(alerts.messages[1].text.contains("absent.txt"));
+    EXPECT_TRUE(controller.documents().empty());
+    EXPECT_TRUE(controller.recentDocumentPaths().isEmpty());
+}
+
+TEST_F(PlatformDocumentTest, RecentFilesAreRememberedMostRecentFirst) {
+    QStringList paths;
+    for (int i = 0; i < DocumentController::kMaxRecentDocuments + 2; ++i) {
+        paths << defaults.filePath(QStringLiteral("ride%1.txt").arg(i));
+        writeFile(paths.back(), "ride");
+        ASSERT_NE(controller.openDocumentWithContentsOfFile(paths.back()), nullptr);
+    }
+    ASSERT_NE(controller.openDocumentWithContentsOfFile(paths[5]), nullptr); // already open
+    const QStringList recent = controller.recentDocumentPaths();
+    ASSERT_EQ(recent.size(), DocumentController::kMaxRecentDocuments);
+    EXPECT_EQ(recent.front(), QFileInfo(paths.back()).absoluteFilePath());
+    EXPECT_FALSE(recent.contains(QFileInfo(paths[0]).absoluteFilePath()));
+    controller.clearRecentDocuments();
+    EXPECT_TRUE(controller.recentDocumentPaths().isEmpty());
+}
+
+// An object whose event handler fails, as a command with a fault would.
+class FailingObject : public QObject {
+public:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::User) {
+            AssertionHandler::currentHandler().handleFailureInMethod("event", this, "Test", 1, "half done");
+        }
+        return QObject::event(event);
+    }
+};
+
+TEST_F(PlatformDocumentTest, AFailingHandlerIsReportedAndTheProgramGoesOn) {
+    FailingObject failing;
+    QObject owner;
+    int recoveries = 0;
+    Application::instance()->addRecoveryHook(&owner, [&] { ++recoveries; });
+
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    processPendingEvents();
+    ASSERT_EQ(alerts.messages.size(), 1u);
+    EXPECT_EQ(alerts.messages[0].style, AlertStyle::Critical);
+    EXPECT_EQ(alerts.messages[0].detail, "half done");
+    EXPECT_EQ(recoveries, 1);
+
+    // Commands reach the boundary too; one nobody takes beeps.
+    QMenu menu;
+    QAction* item = makeMenuItem(&menu, "Nothing", "noSuchCommand:");
+    item->trigger();
+    EXPECT_EQ(alerts.beeps, 1);
+    validateMenu(&menu);
+    EXPECT_FALSE(item->isEnabled());
+
+    QAction* failingCommand = makeMenuItem(&menu, "Fail", "failingCommand:");
+    controller.addCommand("failingCommand:", [](QAction*) { throw std::runtime_error("disk on fire"); });
+    validateMenu(&menu);
+    EXPECT_TRUE(failingCommand->isEnabled());
+    failingCommand->trigger();
+    ASSERT_EQ(alerts.messages.size(), 2u);
+    EXPECT_EQ(alerts.messages[1].detail, "disk on fire");
+    EXPECT_EQ(recoveries, 2);
+}
+
+TEST(WindowFrame, SavedFramesComeBackAndBadOnesAreIgnored) {
+    test_support::ScratchDefaults defaults;
+    EXPECT_EQ(frameFromString(stringFromFrame(QRect(40, 30, 800, 500))), QRect(40, 30, 800, 500));
+    for (const char* bad : {"", "1 2 3", "a b c d", "0 0 20 20", "0 0 800 500 9"}) {
+        EXPECT_FALSE(frameFromString(bad).isValid()) << bad;
+    }
+
+    QWidget window;
+    UserDefaults::standardUserDefaults().setObjectForKey(PlistValue("50 60 640 420"), "Frame");
+    ASSERT_TRUE(setFrameUsingName(&window, "Frame"));
+    EXPECT_EQ(window.size(), QSize(640, 420));
+    // A frame far off every screen is not used.
+    UserDefaults::standardUserDefaults().setObjectForKey(PlistValue("90000 90000 640 420"), "Lost");
+    EXPECT_FALSE(setFrameUsingName(&window, "Lost"));
+
+    window.resize(700, 450);
+    saveFrameUsingName(&window, "Frame");
+    EXPECT_EQ(frameFromString(QString::fromStdString(UserDefaults::standardUserDefaults().stringForKey("Frame"))).size(),
+              QSize(700, 450));
+}
+
+} // namespace
+} // namespace cogbook

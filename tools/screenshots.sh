@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Takes the screenshots under docs/: Cogbook under Xvfb, with settings in a
+# scratch folder. Needs xvfb, xdotool and imagemagick.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+program=${COGBOOK:-build/release/src/app/cogbook}
+export XDG_CONFIG_HOME=$(mktemp -d)
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+
+shoot() { # OUTPUT KEYS [FILE...]
+    local output=$1 keys=$2
+    shift 2
+    xvfb-run -a -s "-screen 0 1100x700x24" bash -c '
+        "$0" "${@:3}" & pid=$!
+        sleep 3
+        window=$(xdotool search --sync --onlyvisible --class cogbook | head -1)
+        xdotool windowsize "$window" 1000 600 windowmove "$window" 0 0
+        if [ -n "$2" ]; then xdotool windowfocus --sync "$window" key --delay 200 $2; fi
+        sleep 1
+        import -window root -crop 1000x600+0+0 "$1"
+        kill $pid' "$program" "$output" "$keys" "$@"
+}
+
+shoot docs/new-bike.png "Down Down Down Right Down"
+shoot docs/sample-record.png "ctrl+Right Down" resources/sample.cogbook

@@ -4,6 +4,7 @@
 // top to bottom, counting only items whose ancestors are all expanded).
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVariant>
@@ -15,6 +16,7 @@ namespace cogbook {
 
 class OutlineView;
 class OutlineItemModel;
+struct OutlineNode;
 
 // An item as the view holds it: the data source's own object, kept alive for
 // as long as the view shows it. The data source is asked with the raw pointer;
@@ -33,11 +35,16 @@ public:
     int logicalIndex() const { return logicalIndex_; }
 
 private:
+    friend class OutlineView;
+    void setTitle(QString title) { title_ = std::move(title); }
+
     QString identifier_;
     QString title_;
     int logicalIndex_;
 };
 
+// The view asks for an item's children by index after asking how many there
+// are; a null child is left out, so the rows close up over it.
 class OutlineViewDataSource {
 public:
     virtual ~OutlineViewDataSource() = default;
@@ -135,7 +142,8 @@ public:
     bool isItemExpanded(const void* item) const;
     // Shows ITEM's children, leaving their own expansion as it was.
     void expandItem(const void* item);
-    // With CHILDREN true, also every descendant.
+    // With CHILDREN true, also every descendant. A null item with CHILDREN
+    // stands for every item.
     void expandItemExpandChildren(const void* item, bool children);
     void collapseItemCollapseChildren(const void* item, bool children);
     void scrollRowToVisible(long row);
@@ -147,7 +155,8 @@ public:
     std::vector<TableColumn*> tableColumns() const;
     // Moves the column at visual index FROM to visual index TO.
     void moveColumnToColumn(int from, int to);
-    // Draws COLUMN's rows with CELL (the view does not own it).
+    // Draws COLUMN's rows with CELL (the view does not own it). Null, or
+    // deleting CELL, gives the column back the cell it had at first.
     void setDataCellForColumn(TableColumn* column, TextFieldCell* cell);
     TextFieldCell* dataCellForColumn(const TableColumn* column) const;
 
@@ -160,13 +169,34 @@ signals:
     // After every change of the selection, by the user or by the program.
     void selectionDidChange();
 
+protected:
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+
 private:
+    OutlineNode* nodeForItem(const void* item) const;
+    // The shown items top to bottom, rebuilt when stale.
+    const std::vector<OutlineNode*>& visibleNodes() const;
+    long rowOfNode(const OutlineNode* node) const;
+    void invalidateRows();
+    void valuesOnScreenChanged();
+    void rebuildColumns();
+    // Expands NODE and every descendant, or collapses NODE and every
+    // descendant shown so far.
+    void setSubtreeExpanded(OutlineNode* node, bool expandIt);
+
     OutlineViewDataSource* dataSource_ = nullptr;
     OutlineViewDelegate* outlineDelegate_ = nullptr;
     std::unique_ptr<OutlineItemModel> model_;
     std::vector<std::unique_ptr<TableColumn>> columns_;
     struct RowCache;
     std::unique_ptr<RowCache> rows_;
+    QStringList identifiers_;
+    QStringList titles_;
+    // Each column's own cell until it is given another.
+    std::vector<std::unique_ptr<TextFieldCell>> defaultCells_;
+    std::unique_ptr<TextFieldCell> fallbackCell_;
+    // The row most recently added to the selection.
+    QPersistentModelIndex lastSelected_;
     friend class OutlineItemModel;
 };
 

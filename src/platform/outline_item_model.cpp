@@ -1,0 +1,399 @@
+#include "platform/outline_item_model.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QItemSelectionModel>
+#include <QLocale>
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+
+namespace cogbook {
+
+namespace {
+
+// Counts a callback of the data source for as long as it runs.
+class Asking {
+public:
+    explicit Asking(int& count) : count_(count) { ++count_; }
+    ~Asking() { --count_; }
+    Asking(const Asking&) = delete;
+    Asking& operator=(const Asking&) = delete;
+
+private:
+    int& count_;
+};
+
+void renumber(OutlineNode* node, std::size_t from) {
+    for (std::size_t i = from; i < node->children.size(); ++i) node->children[i]->row = static_cast<int>(i);
+}
+
+} // namespace
+
+OutlineNode::~OutlineNode() {
+    std::vector<std::unique_ptr<OutlineNode>> pending = std::move(children);
+    while (!pending.empty()) {
+        std::unique_ptr<OutlineNode> last = std::move(pending.back());
+        pending.pop_back();
+        std::move(last->children.begin(), last->children.end(), std::back_inserter(pending));
+        last->children.clear();
+    }
+}
+
+// What a reload has to carry from the first structural change to its end.
+struct OutlineItemModel::ReloadState {
+    // Rows taken out stay alive until the end, so that their items cannot be
+    // freed and their addresses given to new items while we still compare.
+    std::vector<std::unique_ptr<OutlineNode>> removed;
+    // Items of removed rows that were expanded: if they come back, so does
+    // their expansion.
+    std::unordered_set<const void*> expanded;
+    bool changed = false;
+    std::unordered_set<const void*> selected;
+    OutlineItem current;
+    std::vector<OutlineItem> reselect;
+    bool layoutScheduled = false;
+};
+
+OutlineItemModel::OutlineItemModel(OutlineView* view) : view_(view) { root_.expandable = true; }
+
+OutlineItemModel::~OutlineItemModel() = default;
+
+QModelIndex OutlineItemModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || column < 0 || column >= columnCount() || (parent.isValid() && parent.column() != 0)) return {};
+    OutlineNode* node = parent.isValid() ? nodeForIndex(parent) : &root_;
+    if (node == nullptr) return {};
+    ensureLoaded(node);
+    if (static_cast<std::size_t>(row) >= node->children.size()) return {};
+    return createIndex(row, column, node->children[static_cast<std::size_t>(row)].get());
+}
+
+QModelIndex OutlineItemModel::parent(const QModelIndex& child) const {
+    const OutlineNode* node = nodeForIndex(child);
+    if (node == nullptr || node->parent == nullptr || node->parent == &root_) return {};
+    return createIndex(node->parent->row, 0, node->parent);
+}
+
+int OutlineItemModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() && parent.column() != 0) return 0;
+    OutlineNode* node = parent.isValid() ? nodeForIndex(parent) : &root_;
+    if (node == nullptr || !node->expandable) return 0;
+    ensureLoaded(node);
+    return static_cast<int>(node->children.size());
+}
+
+int OutlineItemModel::columnCount(const QModelIndex&) const { return static_cast<int>(view_->columns_.size()); }
+
+bool OutlineItemModel::hasChildren(const QModelIndex& parent) const {
+    if (!parent.isValid()) return rowCount(parent) > 0;
+    if (parent.column() != 0) return false;
+    // The data source's word, so that an item shows it can be expanded
+    // before anyone asks for its children.
+    const OutlineNode* node = nodeForIndex(parent);
+    return node != nullptr && node->expandable;
+}
+
+QVariant OutlineItemModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    const OutlineNode* node = nodeForIndex(index);
+    OutlineViewDataSource* source = dataSource();
+    if (node == nullptr || source == nullptr || index.column() >= columnCount()) return {};
+    QVariant value;
+    {
+        Asking asking(asking_);
+        value = source->outlineViewObjectValueForTableColumnByItem(
+            view_, *view_->columns_[static_cast<std::size_t>(index.column())], node->item.get());
+    }
+    if (role == Qt::EditRole) return value;
+    // Dates are shown as the day they fall on where the user is.
+    if (value.typeId() == QMetaType::QDateTime) {
+        const QDateTime date = value.toDateTime();
+        return date.isValid() ? QLocale().toString(date.toLocalTime().date(), QLocale::ShortFormat) : QString();
+    }
+    if (value.typeId() == QMetaType::QDate) {
+        const QDate date = value.toDate();
+        return date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : QString();
+    }
+    return value;
+}
+
+QVariant OutlineItemModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount())
+        return view_->columns_[static_cast<std::size_t>(section)]->title();
+    return QAbstractItemModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags OutlineItemModel::flags(const QModelIndex& index) const {
+    if (nodeForIndex(index) == nullptr) return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+}
+
+OutlineNode* OutlineItemModel::nodeForIndex(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != this) return nullptr;
+    return static_cast<OutlineNode*>(index.internalPointer());
+}
+
+QModelIndex OutlineItemModel::indexForNode(const OutlineNode* node, int column) const {
+    if (node == nullptr || node == &root_) return {};
+    return createIndex(node->row, column, const_cast<OutlineNode*>(node));
+}
+
+OutlineNode* OutlineItemModel::nodeForItem(const void* item) const {
+    if (item == nullptr) return nullptr;
+    const auto found = nodesByItem_.find(item);
+    return found == nodesByItem_.end() ? nullptr : found->second;
+}
+
+void OutlineItemModel::fetchChildren(void* item, std::vector<OutlineItem>& out) const {
+    OutlineViewDataSource* source = dataSource();
+    if (source == nullptr) return;
+    Asking asking(asking_);
+    const long count = std::min<long>(source->outlineViewNumberOfChildrenOfItem(view_, item),
+                                      std::numeric_limits<int>::max());
+    for (long i = 0; i < count; ++i) {
+        if (OutlineItem child = source->outlineViewChildOfItem(view_, i, item)) out.push_back(std::move(child));
+    }
+}
+
+std::unique_ptr<OutlineNode> OutlineItemModel::makeNode(OutlineItem item, OutlineNode* parent, int row) const {
+    auto node = std::make_unique<OutlineNode>();
+    {
+        Asking asking(asking_);
+        node->expandable = dataSource()->outlineViewIsItemExpandable(view_, item.get());
+    }
+    node->item = std::move(item);
+    node->parent = parent;
+    node->row = row;
+    node->reload = reloadCount_;
+    nodesByItem_.emplace(node->item.get(), node.get());
+    return node;
+}
+
+void OutlineItemModel::ensureLoaded(OutlineNode* node) const {
+    if (node->loaded || node->loading || !node->expandable || dataSource() == nullptr) return;
+    // A data source that asks the view about NODE while answering finds it
+    // still empty rather than loading it twice.
+    node->loading = true;
+    std::vector<OutlineItem> fresh;
+    fetchChildren(node->item.get(), fresh);
+    std::vector<std::unique_ptr<OutlineNode>> made;
+    made.reserve(fresh.size());
+    for (std::size_t i = 0; i < fresh.size() && dataSource() != nullptr; ++i)
+        made.push_back(makeNode(std::move(fresh[i]), node, static_cast<int>(i)));
+    node->children = std::move(made);
+    node->loading = false;
+    node->loaded = true;
+}
+
+void OutlineItemModel::forget(OutlineNode* subtree) const {
+    std::vector<OutlineNode*> pending{subtree};
+    while (!pending.empty()) {
+        OutlineNode* node = pending.back();
+        pending.pop_back();
+        auto [first, last] = nodesByItem_.equal_range(node->item.get());
+        for (auto it = first; it != last; ++it) {
+            if (it->second == node) {
+                nodesByItem_.erase(it);
+                break;
+            }
+        }
+        for (const auto& child : node->children) pending.push_back(child.get());
+    }
+}
+
+void OutlineItemModel::clear() {
+    root_.children.clear();
+    root_.loaded = false;
+    nodesByItem_.clear();
+}
+
+void OutlineItemModel::columnTitlesChanged() {
+    if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+// Every shown list of children is asked for again and compared with what is
+// shown, by item identity. Where a list differs, the rows between the common
+// head and tail are removed and the new ones inserted, so every row outside
+// that stretch keeps its place in the view's eyes: its expansion, selection
+// and current row survive without our help. Rows that come back inside the
+// stretch get their expansion and selection back from what was noted before
+// they went.
+bool OutlineItemModel::reload() {
+    if (reloading_ || asking_ > 0 || dataSource() == nullptr || !root_.loaded) return false;
+    reloading_ = true;
+    ++reloadCount_;
+    ReloadState state;
+    std::vector<OutlineItem> fresh;
+    std::vector<OutlineNode*> pending{&root_};
+    while (!pending.empty() && dataSource() != nullptr) {
+        OutlineNode* node = pending.back();
+        pending.pop_back();
+        fresh.clear();
+        fetchChildren(node->item.get(), fresh);
+        reloadChildren(node, fresh, state);
+        for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) {
+            OutlineNode* child = it->get();
+            if (child->reload == reloadCount_) continue; // just made from what the data source says now
+            refreshExpandable(child, state);
+            if (child->loaded) pending.push_back(child);
+        }
+    }
+    const bool changed = finishReload(state);
+    reloading_ = false;
+    return changed;
+}
+
+void OutlineItemModel::reloadChildren(OutlineNode* node, const std::vector<OutlineItem>& fresh, ReloadState& state) {
+    auto& children = node->children;
+    const std::size_t oldCount = children.size();
+    const std::size_t newCount = fresh.size();
+    std::size_t head = 0;
+    while (head < oldCount && head < newCount && children[head]->item.get() == fresh[head].get()) ++head;
+    if (head == oldCount && head == newCount) return;
+    std::size_t tail = 0;
+    while (tail < oldCount - head && tail < newCount - head &&
+           children[oldCount - 1 - tail]->item.get() == fresh[newCount - 1 - tail].get())
+        ++tail;
+
+    noteBeforeFirstChange(state);
+    if (oldCount - head - tail > 0)
+        removeChildren(node, static_cast<int>(head), static_cast<int>(oldCount - head - tail), state);
+    const std::size_t inserted = newCount - head - tail;
+    if (inserted == 0) return;
+    const int first = static_cast<int>(head);
+    beginInsertRows(indexForNode(node), first, first + static_cast<int>(inserted) - 1);
+    std::vector<std::unique_ptr<OutlineNode>> made;
+    made.reserve(inserted);
+    for (std::size_t i = 0; i < inserted; ++i)
+        made.push_back(makeNode(fresh[head + i], node, static_cast<int>(head + i)));
+    children.insert(children.begin() + static_cast<std::ptrdiff_t>(head), std::make_move_iterator(made.begin()),
+                    std::make_move_iterator(made.end()));
+    renumber(node, head + inserted);
+    endInsertRows();
+    for (std::size_t i = 0; i < inserted && head + i < children.size(); ++i)
+        restoreInserted(children[head + i].get(), state);
+}
+
+void OutlineItemModel::removeChildren(OutlineNode* node, int first, int count, ReloadState& state) {
+    const auto begin = node->children.begin() + first;
+    const auto end = begin + count;
+    for (auto it = begin; it != end; ++it) rememberExpanded(it->get(), state);
+    beginRemoveRows(indexForNode(node), first, first + count - 1);
+    for (auto it = node->children.begin() + first; it != node->children.begin() + first + count; ++it) {
+        forget(it->get());
+        state.removed.push_back(std::move(*it));
+    }
+    node->children.erase(node->children.begin() + first, node->children.begin() + first + count);
+    renumber(node, static_cast<std::size_t>(first));
+    endRemoveRows();
+}
+
+void OutlineItemModel::refreshExpandable(OutlineNode* node, ReloadState& state) {
+    bool expandable;
+    {
+        Asking asking(asking_);
+        expandable = dataSource()->outlineViewIsItemExpandable(view_, node->item.get());
+    }
+    if (expandable == node->expandable) return;
+    const QModelIndex index = indexForNode(node);
+    if (!expandable) {
+        if (!node->children.empty()) {
+            noteBeforeFirstChange(state);
+            removeChildren(node, 0, static_cast<int>(node->children.size()), state);
+        }
+        node->expandable = false;
+        node->loaded = false;
+        if (view_->isExpanded(index)) view_->collapse(index);
+    } else {
+        // Its children are asked for when first wanted.
+        node->expandable = true;
+        node->loaded = false;
+    }
+    // The view keeps whether a row has children with the row.
+    emit dataChanged(index, indexForNode(node, std::max(0, columnCount() - 1)));
+}
+
+void OutlineItemModel::noteBeforeFirstChange(ReloadState& state) const {
+    if (state.changed) return;
+    state.changed = true;
+    const QItemSelectionModel* selection = view_->selectionModel();
+    if (selection == nullptr) return;
+    for (const QItemSelectionRange& range : selection->selection()) {
+        const OutlineNode* parent = range.parent().isValid() ? nodeForIndex(range.parent()) : &root_;
+        if (parent == nullptr) continue;
+        for (int row = std::max(0, range.top()); row <= range.bottom(); ++row) {
+            if (static_cast<std::size_t>(row) >= parent->children.size()) break;
+            state.selected.insert(parent->children[static_cast<std::size_t>(row)]->item.get());
+        }
+    }
+    if (const OutlineNode* current = nodeForIndex(selection->currentIndex())) state.current = current->item;
+}
+
+void OutlineItemModel::rememberExpanded(const OutlineNode* subtree, ReloadState& state) const {
+    std::vector<const OutlineNode*> pending{subtree};
+    while (!pending.empty()) {
+        const OutlineNode* node = pending.back();
+        pending.pop_back();
+        if (!node->expandable) continue;
+        if (view_->isExpanded(indexForNode(node))) state.expanded.insert(node->item.get());
+        for (const auto& child : node->children) pending.push_back(child.get());
+    }
+}
+
+bool OutlineItemModel::wasExpanded(const OutlineNode* node, const ReloadState& state) const {
+    if (state.expanded.count(node->item.get()) != 0) return true;
+    // An item moving to a parent we reach first is still shown in its old
+    // place, and the view can tell.
+    auto [first, last] = nodesByItem_.equal_range(node->item.get());
+    for (auto it = first; it != last; ++it) {
+        const OutlineNode* other = it->second;
+        if (other != node && other->expandable && view_->isExpanded(indexForNode(other))) return true;
+    }
+    return false;
+}
+
+void OutlineItemModel::restoreInserted(OutlineNode* inserted, ReloadState& state) {
+    std::vector<OutlineNode*> pending{inserted};
+    while (!pending.empty()) {
+        OutlineNode* node = pending.back();
+        pending.pop_back();
+        if (state.selected.count(node->item.get()) != 0) state.reselect.push_back(node->item);
+        if (!node->expandable || !wasExpanded(node, state)) continue;
+        ensureLoaded(node);
+        if (!state.layoutScheduled) {
+            // One layout for all the rows we expand, not one each.
+            view_->scheduleDelayedItemsLayout();
+            state.layoutScheduled = true;
+        }
+        view_->expand(indexForNode(node));
+        for (const auto& child : node->children) pending.push_back(child.get());
+    }
+}
+
+bool OutlineItemModel::finishReload(ReloadState& state) {
+    QItemSelectionModel* selection = view_->selectionModel();
+    if (state.changed && selection != nullptr) {
+        QItemSelection again;
+        for (const OutlineItem& item : state.reselect) {
+            auto [first, last] = nodesByItem_.equal_range(item.get());
+            for (auto it = first; it != last; ++it) {
+                if (view_->rowOfNode(it->second) == kOutlineNoRow) continue;
+                const QModelIndex index = indexForNode(it->second);
+                if (!selection->isSelected(index)) again.select(index, index);
+                break;
+            }
+        }
+        if (!again.isEmpty()) selection->select(again, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        const OutlineNode* current = nodeForIndex(selection->currentIndex());
+        if (state.current && (current == nullptr || current->item != state.current)) {
+            const OutlineNode* moved = nodeForItem(state.current.get());
+            if (moved != nullptr && view_->rowOfNode(moved) != kOutlineNoRow)
+                selection->setCurrentIndex(indexForNode(moved), QItemSelectionModel::NoUpdate);
+        }
+    }
+    state.removed.clear();
+    return state.changed;
+}
+
+} // namespace cogbook

@@ -99,26 +99,6 @@ void BM_ExpandEverything(benchmark::State& state) {
 }
 BENCHMARK(BM_ExpandEverything)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// For comparison: the tree view's own recursive expansion, part by part, on
-// a laid-out view.
-void BM_ExpandEverythingPartByPartWithTreeView(benchmark::State& state) {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto outline = std::make_unique<Outline>();
-        outline->view.show();
-        QApplication::processEvents();
-        state.ResumeTiming();
-        for (const ItemPtr& part : outline->source.top)
-            outline->view.QTreeView::expandRecursively(outline->view.indexForItem(part.get()));
-        QApplication::processEvents();
-        benchmark::DoNotOptimize(outline->view.numberOfRows());
-        state.PauseTiming();
-        outline.reset();
-        state.ResumeTiming();
-    }
-}
-BENCHMARK(BM_ExpandEverythingPartByPartWithTreeView)->Unit(benchmark::kMillisecond)->Iterations(3);
-
 void BM_ShowWindow(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
@@ -153,8 +133,10 @@ void BM_ReloadUnchangedAndRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_ReloadUnchangedAndRepaint)->Unit(benchmark::kMillisecond);
 
-// Every other reload finds one entry more, every other one entry fewer.
+// Every other reload finds one entry more, every other one entry fewer; with
+// the argument 1, also the layout and repaint the change causes.
 void BM_ReloadAfterOneChange(benchmark::State& state) {
+    const bool repaint = state.range(0) != 0;
     Outline outline;
     outline.showExpanded();
     auto& entries = outline.source.top[500]->children[5]->children;
@@ -167,28 +149,10 @@ void BM_ReloadAfterOneChange(benchmark::State& state) {
             entries.insert(entries.begin() + 3, ItemPtr(added));
         present = !present;
         outline.view.reloadData();
+        if (repaint) QApplication::processEvents();
     }
 }
-BENCHMARK(BM_ReloadAfterOneChange)->Unit(benchmark::kMillisecond);
-
-// The same, with the layout and repaint the change causes.
-void BM_ReloadAfterOneChangeAndRepaint(benchmark::State& state) {
-    Outline outline;
-    outline.showExpanded();
-    auto& entries = outline.source.top[500]->children[5]->children;
-    const auto added = makeItem("Added", false);
-    bool present = false;
-    for (auto _ : state) {
-        if (present)
-            entries.erase(entries.begin() + 3);
-        else
-            entries.insert(entries.begin() + 3, ItemPtr(added));
-        present = !present;
-        outline.view.reloadData();
-        QApplication::processEvents();
-    }
-}
-BENCHMARK(BM_ReloadAfterOneChangeAndRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReloadAfterOneChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // A new entry under a collapsed part: reload, expand the part and subpart,
 // find the entry's row, select it and scroll to it.

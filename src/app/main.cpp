@@ -6,7 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QFileInfo>
+
+#include "platform/document.h"
 
 #include "app/cli.h"
 #include "app/ZRSWDocumentController.h"
@@ -50,6 +53,11 @@ int main(int argc, char** argv) {
     if (controller.documents().empty()) return 1;
 
     const int status = application.exec();
+    // Documents closed by the last events end now, and any still open (the
+    // session ended under them) end properly too.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const auto remaining = controller.documents();
+    for (cogbook::Document* document : remaining) delete document;
     cogbook::UserDefaults::standardUserDefaults().synchronize();
     return status;
 }

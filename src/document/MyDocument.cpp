@@ -288,21 +288,23 @@ void MyDocument::focusOnItemByExtendingSelection(const ZRBicycleList* item, bool
     bikeTable_->scrollRowToVisible(row);
 }
 
-void MyDocument::expandAll() {
-    if (!bikeTable_) return;
+void MyDocument::forEachTopLevelPartWithChildren(const std::function<void(const ZRBicycleList*)>& action) {
     for (std::size_t index = 0; index < theBike_->numberOfChildren(); ++index) {
         const ZRBicycleList* node = theBike_->childAtIndex(index).get();
-        if (node->expandable() && node->hasChildren()) bikeTable_->expandItemExpandChildren(node, true);
+        if (node->expandable() && node->hasChildren()) action(node);
     }
+}
+
+void MyDocument::expandAll() {
+    if (!bikeTable_) return;
+    forEachTopLevelPartWithChildren([this](const ZRBicycleList* part) { bikeTable_->expandItemExpandChildren(part, true); });
     bikeTable_->reloadData();
 }
 
 void MyDocument::collapseAll() {
     if (!bikeTable_) return;
-    for (std::size_t index = 0; index < theBike_->numberOfChildren(); ++index) {
-        const ZRBicycleList* node = theBike_->childAtIndex(index).get();
-        if (node->expandable() && node->hasChildren()) bikeTable_->collapseItemCollapseChildren(node, true);
-    }
+    forEachTopLevelPartWithChildren(
+        [this](const ZRBicycleList* part) { bikeTable_->collapseItemCollapseChildren(part, true); });
     bikeTable_->reloadData();
 }
 

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -93,6 +94,8 @@ private:
     void installCommands();
     ZRBicycleList* nodeForItem(void* item) const;
     void showNotesOfSelection();
+    // Top-level entries and parts without children are left alone.
+    void forEachTopLevelPartWithChildren(const std::function<void(const ZRBicycleList*)>& action);
 
     ZRBicycleListPtr theBike_;
     std::optional<std::vector<std::uint8_t>> dataFromFile_;

@@ -147,18 +147,22 @@ void Document::reportFailure(const QString& text, const QString& reason) {
     showMessage(window_, AlertStyle::Warning, text, reason);
 }
 
-bool Document::saveDocument() {
-    if (fileName_.isEmpty()) return saveDocumentAs();
+bool Document::writeToFileReportingFailure(const QString& path, const QString& name) {
     try {
-        writeToFile(fileName_);
+        writeToFile(path);
     } catch (const std::exception& error) {
-        reportFailure(QObject::tr("The document “%1” could not be saved to “%2”.").arg(displayName(), fileName_),
+        reportFailure(QObject::tr("The document “%1” could not be saved to “%2”.").arg(name, path),
                       QString::fromUtf8(error.what()));
         return false;
     }
     updateChangeCount(ChangeCleared);
     if (auto* controller = DocumentController::sharedDocumentController()) controller->noteNewRecentDocument(this);
     return true;
+}
+
+bool Document::saveDocument() {
+    if (fileName_.isEmpty()) return saveDocumentAs();
+    return writeToFileReportingFailure(fileName_, displayName());
 }
 
 bool Document::saveDocumentAs() {
@@ -172,20 +176,12 @@ bool Document::saveDocumentAs() {
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + QLatin1String(kRecordFileExtension);
     const QString previous = fileName_;
+    const QString previousName = displayName();
     // The name is set first: what is written may depend on it.
     setFileName(path);
-    try {
-        writeToFile(fileName_);
-    } catch (const std::exception& error) {
-        const QString attempted = fileName_;
-        setFileName(previous);
-        reportFailure(QObject::tr("The document “%1” could not be saved to “%2”.").arg(displayName(), attempted),
-                      QString::fromUtf8(error.what()));
-        return false;
-    }
-    updateChangeCount(ChangeCleared);
-    if (auto* controller = DocumentController::sharedDocumentController()) controller->noteNewRecentDocument(this);
-    return true;
+    if (writeToFileReportingFailure(fileName_, previousName)) return true;
+    setFileName(previous);
+    return false;
 }
 
 bool Document::revertDocumentToSaved() {

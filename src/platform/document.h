@@ -101,6 +101,9 @@ protected:
 private:
     void updateTitle();
     void reportFailure(const QString& text, const QString& reason);
+    // Writes to PATH; on success the document is no longer edited and PATH
+    // is a recent file, on failure the user is told, naming the document NAME.
+    bool writeToFileReportingFailure(const QString& path, const QString& name);
 
     QString fileName_;
     QString untitledName_;

@@ -42,13 +42,7 @@ protected:
         controller = std::make_unique<ZRSWDocumentController>();
     }
     void TearDown() override {
-        if (controller) {
-            for (Document* document : controller->orderedDocuments()) {
-                document->updateChangeCount(Document::ChangeCleared);
-                document->close();
-            }
-        }
-        processPendingEvents();
+        if (controller) test_support::closeAllDocuments(*controller);
         controller.reset();
     }
     // The controller as at a new launch, over what the defaults file holds.

@@ -53,13 +53,7 @@ protected:
         registered.emplace_back(std::string(ZRSWBikeTemplates), PlistValue(PlistArray{defaultTemplate()}));
         UserDefaults::standardUserDefaults().registerDefaults(registered);
     }
-    void TearDown() override {
-        for (Document* document : controller.orderedDocuments()) {
-            document->updateChangeCount(Document::ChangeCleared);
-            document->close();
-        }
-        processPendingEvents();
-    }
+    void TearDown() override { test_support::closeAllDocuments(controller); }
 
     MyDocument* newDocument() { return static_cast<MyDocument*>(controller.newDocument()); }
     MyDocument* open(const QString& path) {

@@ -65,13 +65,7 @@ QByteArray readFile(const QString& path) {
 
 class PlatformDocumentTest : public testing::Test {
 protected:
-    void TearDown() override {
-        for (Document* document : controller.orderedDocuments()) {
-            document->updateChangeCount(Document::ChangeCleared);
-            document->close();
-        }
-        processPendingEvents();
-    }
+    void TearDown() override { test_support::closeAllDocuments(controller); }
     TextDocument* newDocument() { return static_cast<TextDocument*>(controller.newDocument()); }
 
     test_support::ScratchDefaults defaults;

@@ -17,6 +17,8 @@
 #include "foundation/hooks.h"
 #include "foundation/user_defaults.h"
 #include "platform/alerts.h"
+#include "platform/document.h"
+#include "platform/document_controller.h"
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -105,6 +107,15 @@ inline void processPendingEvents() {
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QApplication::processEvents();
     }
+}
+
+// Closes every open document without asking, and lets them end.
+inline void closeAllDocuments(DocumentController& controller) {
+    for (Document* document : controller.orderedDocuments()) {
+        document->updateChangeCount(Document::ChangeCleared);
+        document->close();
+    }
+    processPendingEvents();
 }
 
 } // namespace cogbook::test_support

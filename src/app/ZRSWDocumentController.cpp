@@ -121,6 +121,11 @@ void ZRSWDocumentController::newDocumentWithTemplate(QAction* sender) {
     newDocument();
 }
 
+Document* ZRSWDocumentController::newDocumentAtLaunch() {
+    if (Document* document = newDocument()) return document;
+    return showUntitledDocument([this] { return makeDocumentForReading(); });
+}
+
 void ZRSWDocumentController::setNewDocumentMenuItemTitleWith(const std::optional<std::string>& title) {
     if (newDocumentMenuItem_) setMenuItemTitle(newDocumentMenuItem_, _newTitle(title));
 }

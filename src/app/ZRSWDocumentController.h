@@ -42,6 +42,12 @@ public:
     // The menus every document window's menu bar shows.
     const std::vector<QMenu*>& mainMenus() const { return mainMenus_; }
 
+    // The document a launch without files starts with: a new one from the
+    // preferred template, or, when that cannot be made (reported to the
+    // user), an empty bike, so that the program is never left without a
+    // window to work in.
+    Document* newDocumentAtLaunch();
+
     void prepareDocumentWindow(QMainWindow* window) override;
     void showAboutBox();
 

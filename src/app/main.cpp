@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     for (int index = 1; index < argc; ++index) {
         if (controller.openDocumentWithContentsOfFile(QFile::decodeName(argv[index]))) opened = true;
     }
-    if (!opened) controller.newDocument();
+    if (!opened) controller.newDocumentAtLaunch();
     // Nothing could be shown (every file refused, no template): nothing to run.
     if (controller.documents().empty()) return 1;
 

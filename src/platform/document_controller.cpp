@@ -51,9 +51,13 @@ DocumentController* DocumentController::sharedDocumentController() {
 }
 
 Document* DocumentController::newDocument() {
+    return showUntitledDocument([this] { return makeUntitledDocument(); });
+}
+
+Document* DocumentController::showUntitledDocument(const std::function<Document*()>& make) {
     Document* document = nullptr;
     try {
-        document = makeUntitledDocument();
+        document = make();
         document->setUntitledName(nextUntitledName());
         document->makeWindowControllers();
     } catch (...) {

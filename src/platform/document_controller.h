@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 #include "platform/responder.h"
@@ -68,6 +69,9 @@ public:
     static constexpr int kMaxRecentDocuments = 10;
 
 protected:
+    // Names, loads and shows the document MAKE answers; a failure is
+    // reported and answers null.
+    Document* showUntitledDocument(const std::function<Document*()>& make);
     // A new document of the application's one type. Throws on failure.
     virtual Document* makeUntitledDocument() = 0;
     // An empty document of that type, for a file to be read into.

@@ -124,6 +124,11 @@ TEST_F(ControllerTest, AMissingTemplateIsReportedNotFatal) {
     EXPECT_TRUE(controller->documents().empty());
     ASSERT_EQ(alerts.messages.size(), 1u);
     EXPECT_EQ(alerts.messages[0].detail, "missing template");
+    // At launch the program still opens a window: an empty bike.
+    Document* atLaunch = controller->newDocumentAtLaunch();
+    ASSERT_NE(atLaunch, nullptr);
+    EXPECT_EQ(static_cast<MyDocument*>(atLaunch)->theBike()->numberOfChildren(), 0u);
+    EXPECT_EQ(alerts.messages.size(), 2u);
     // The program goes on: choosing a template that exists works.
     EXPECT_NE(choose(1), nullptr);
 }

@@ -31,6 +31,18 @@ QSizeF naturalSize(const QSvgRenderer& renderer) {
     return size.isEmpty() ? renderer.viewBoxF().size() : size;
 }
 
+// The drawings are filed under what they show; the names the program asks
+// for them by are older than the files.
+const QHash<QString, QString>& drawingFiles() {
+    static const QHash<QString, QString> files = {
+        {QStringLiteral("BikePartIconSmall"), QStringLiteral("part")},
+        {QStringLiteral("Subpart16"), QStringLiteral("subpart")},
+        {QStringLiteral("Hand16"), QStringLiteral("hand")},
+        {QStringLiteral("PencilChain16"), QStringLiteral("pencil-chain")},
+    };
+    return files;
+}
+
 // NAME without its extension, if it has one.
 QString baseName(const QString& name) {
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -149,7 +161,7 @@ std::shared_ptr<const Image> imageNamed(const QString& name) {
     // however often it is asked for.
     static QHash<QString, std::shared_ptr<const Image>> images;
     if (const auto found = images.constFind(base); found != images.cend()) return *found;
-    const QString path = kImageFolder + base + QStringLiteral(".svg");
+    const QString path = kImageFolder + drawingFiles().value(base, base) + QStringLiteral(".svg");
     if (!QFile::exists(path)) return nullptr;
     return *images.insert(base, readImage(base, path));
 }

@@ -145,12 +145,18 @@ void ZRSWDocumentController::buildMainMenu() {
     QAction* quit = makeMenuItem(file, tr("&Quit"), "terminate:", QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
 
+    auto* edit = new QMenu(tr("&Edit"));
+    // Titled by the key window's undo manager each time the menu opens.
+    makeMenuItem(edit, tr("Undo"), "undo:", QKeySequence::Undo);
+    makeMenuItem(edit, tr("Redo"), "redo:", QKeySequence::Redo);
+
     auto* record = new QMenu(tr("&Record"));
-    makeMenuItem(record, tr("Add &Part"), "addPart:");
-    makeMenuItem(record, QLatin1String(ZRSWAddSubpartDisabledMITitle), "addSubpart:", {}, kAddSubpartMenuItemTag);
-    makeMenuItem(record, QLatin1String(ZRSWAddEntryDisabledMITitle), "addEntryForPart:", {},
-                 kAddEntryForPartMenuItemTag);
-    makeMenuItem(record, tr("Add Entry for &Bike"), "addEntryForBike:");
+    makeMenuItem(record, tr("Add &Part"), "addPart:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    makeMenuItem(record, QLatin1String(ZRSWAddSubpartDisabledMITitle), "addSubpart:",
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), kAddSubpartMenuItemTag);
+    makeMenuItem(record, QLatin1String(ZRSWAddEntryDisabledMITitle), "addEntryForPart:",
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), kAddEntryForPartMenuItemTag);
+    makeMenuItem(record, tr("Add Entry for &Bike"), "addEntryForBike:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
 
     auto* view = new QMenu(tr("&View"));
     makeMenuItem(view, tr("&Expand All"), "expandAll:", QKeySequence(Qt::CTRL | Qt::Key_Right));
@@ -160,7 +166,7 @@ void ZRSWDocumentController::buildMainMenu() {
     QAction* about = makeMenuItem(help, tr("&About Cogbook"), "orderFrontStandardAboutPanel:");
     about->setMenuRole(QAction::AboutRole);
 
-    mainMenus_ = {file, record, view, help};
+    mainMenus_ = {file, edit, record, view, help};
     for (QMenu* menu : mainMenus_) registerMenuForValidation(menu);
 }
 

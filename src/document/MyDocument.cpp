@@ -3,8 +3,10 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTimeZone>
 
 #include <algorithm>
@@ -15,9 +17,11 @@
 #include "document/ImageAndTextCell.h"
 #include "document/ZROutlineView.h"
 #include "document/ZRSWDefaultsKeys.h"
+#include "document/ZRTextView.h"
 #include "foundation/assertion.h"
 #include "foundation/hooks.h"
 #include "foundation/notification_center.h"
+#include "foundation/undo_manager.h"
 #include "foundation/user_defaults.h"
 #include "model/record_file.h"
 #include "platform/application.h"
@@ -60,6 +64,13 @@ std::vector<ZRBicycleListPtr> _itemsForSelectedRowsInOutlineView(const OutlineVi
     return items;
 }
 
+ZRTextView* _tableCellFieldEditor() {
+    // Held weakly: should anything ever delete it, the next call makes another.
+    static QPointer<ZRTextView> editor;
+    if (!editor) editor = new ZRTextView;
+    return editor;
+}
+
 const char* kindImageName(bool expandable, bool parentIsRoot) {
     if (expandable) return parentIsRoot ? "BikePartIconSmall.tiff" : "Subpart16.tiff";
     return parentIsRoot ? "Hand16.tif" : "PencilChain16.tiff";
@@ -95,9 +106,10 @@ MyDocument::~MyDocument() {
 void MyDocument::installCommands() {
     addCommand("expandAll:", [this](QAction*) { expandAll(); });
     addCommand("collapseAll:", [this](QAction*) { collapseAll(); });
-    // Adding arrives with editing; the items are titled and enabled already.
-    addCommand("addSubpart:", [](QAction*) { beep(); });
-    addCommand("addEntryForPart:", [](QAction*) { beep(); });
+    addCommand("addPart:", [this](QAction*) { addPart(); });
+    addCommand("addSubpart:", [this](QAction*) { addSubpart(); });
+    addCommand("addEntryForPart:", [this](QAction*) { addEntryForPart(); });
+    addCommand("addEntryForBike:", [this](QAction*) { addEntryForBike(); });
 }
 
 DocumentWindow* MyDocument::makeWindow() {
@@ -125,6 +137,10 @@ void MyDocument::windowControllerDidLoadNib() {
     descriptionCell_->setEditable(true);
     bikeTable_->setDataCellForColumn(bikeTable_->tableColumnWithIdentifier(QLatin1String(kDescriptionColumn)),
                                      descriptionCell_.get());
+    if (TextFieldCell* dateCell = bikeTable_->dataCellForColumn(
+            bikeTable_->tableColumnWithIdentifier(QLatin1String(kDateColumn)))) {
+        dateCell->setEditable(true);
+    }
 
     if (dataFromFile_) replaceBikeWithDataFromFile();
     bikeTable_->setDataSource(this);
@@ -142,7 +158,14 @@ void MyDocument::windowControllerDidLoadNib() {
     setFrameUsingName(window, QLatin1String(kWindowFrameName));
     setFrameAutosaveName(window, QLatin1String(kWindowFrameName));
 
-    connect(bikeTable_, &OutlineView::selectionDidChange, this, &MyDocument::showNotesOfSelection);
+    connect(bikeTable_, &OutlineView::selectionDidChange, this, &MyDocument::outlineViewSelectionDidChange);
+    // The document keeps the notes' undo history; the pane keeps none.
+    notesView_->setUndoRedoEnabled(false);
+    notesView_->setReadOnly(true);
+    notesView_->installEventFilter(this);
+    connect(notesView_, &QPlainTextEdit::textChanged, this, [this] {
+        if (!settingNotes_) textDidChange();
+    });
     if (auto* application = Application::instance()) {
         application->addRecoveryHook(this, [this] {
             if (bikeTable_) bikeTable_->reloadData();
@@ -159,15 +182,8 @@ void MyDocument::windowWillClose() {
     }
 }
 
-void MyDocument::showNotesOfSelection() {
-    if (!notesView_ || !bikeTable_) return;
-    // Editing the notes arrives with the editing commands; until then the
-    // pane shows the notes of the one selected item.
-    const auto items = _itemsForSelectedRowsInOutlineView(bikeTable_);
-    notesView_->setPlainText(items.size() == 1 ? QString::fromStdString(items.front()->notes()) : QString());
-}
-
 std::vector<std::uint8_t> MyDocument::dataRepresentationOfType(const QString&) {
+    _logNotesViewStringWithUndo(false);
     if (auto base = baseNameForRoot(displayName()); base && !fileName().isEmpty()) {
         theBike_->setPartName(base->toStdString());
     }

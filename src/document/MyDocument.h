@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/ZROutlineView.h"
+#include "foundation/date.h"
 #include "model/ZRBicycleList.h"
 #include "platform/document.h"
 #include "platform/outline_view.h"
@@ -22,6 +23,8 @@
 namespace cogbook {
 
 class ImageAndTextCell;
+class UndoManager;
+class ZRTextView;
 
 inline constexpr std::string_view kZRSWBikeDocumentDidLoadNotification = "ZRSW Bike document did load notification";
 inline constexpr std::string_view kZRSWBikeDocumentWillDeallocNotification =
@@ -40,6 +43,13 @@ std::vector<ZRBicycleListPtr> _itemsForSelectedRowsInOutlineView(const OutlineVi
 
 // The name of the icon that marks an item's kind in the "partName" column.
 const char* kindImageName(bool expandable, bool parentIsRoot);
+
+// The one editor of the outline cells of every document window, made on
+// first use and kept for the rest of the run.
+ZRTextView* _tableCellFieldEditor();
+
+// Notes typed within this many seconds of the last change are one undo step.
+inline constexpr double kNotesUndoCoalescingInterval = 1.0;
 
 class MyDocument : public Document, public OutlineViewDataSource, public OutlineViewDelegate {
     Q_OBJECT
@@ -79,6 +89,45 @@ public:
     void outlineViewWillDisplayCellForTableColumnItem(OutlineView* view, TextFieldCell* cell,
                                                       const TableColumn& column, void* item) override;
 
+    // Field editing. Each change registers the same change with the old value
+    // as its undo, and selects the item.
+    void outlineViewSetObjectValueForTableColumnByItem(OutlineView* view, const QVariant& value,
+                                                       const TableColumn& column, void* item) override;
+    void newPartNameForItem(const std::string& name, const ZRBicycleListPtr& item);
+    void newDescriptionForItem(const std::string& description, const ZRBicycleListPtr& item);
+    // Also brings every part above the item (below the bike) to the latest
+    // date among its children.
+    void newDateForItem(Date date, const ZRBicycleListPtr& item);
+
+    // The notes pane follows the selection; every change is written at once.
+    void outlineViewSelectionDidChange();
+    void showNotesForItem(const ZRBicycleList* item);
+    bool textShouldBeginEditing();
+    void textDidChange();
+    void textDidEndEditing();
+    MyDocument& _logNotesViewStringWithUndo(bool withUndo);
+    void _newNotesForItemWithUndo(const std::string& notes, const ZRBicycleListPtr& item, bool withUndo);
+    double lastTimeNotesViewTextChanged() const { return lastTimeNotesViewTextChanged_; }
+
+    // Adding and removing parts and entries.
+    void addPart();
+    void addSubpart();
+    void addEntryForPart();
+    void addEntryForBike();
+    MyDocument& _newPartWithParent(const ZRBicycleListPtr& parent);
+    MyDocument& _newEntryWithParent(const ZRBicycleListPtr& parent);
+    void addPartOrEntryForParentAtIndexEditColumnWithIdentifier(const ZRBicycleListPtr& node,
+                                                               const ZRBicycleListPtr& parent, std::int32_t index,
+                                                               const QString& column);
+    ZRBicycleListPtr findParentForAddAction();
+    void insertChildForParentAtIndex(ZRBicycleListPtr child, ZRBicycleListPtr parent,
+                                     std::int32_t index);
+    // Answers whether CHILD was removed: not when an open cell edit cannot end.
+    bool removeChild(ZRBicycleListPtr child);
+
+    UndoManager* windowWillReturnUndoManager(DocumentWindow* window) override;
+    QLineEdit* windowWillReturnFieldEditorToObject(DocumentWindow* window, QObject* object) override;
+
     // Reloads, expands ITEM's ancestors, selects its row and scrolls to it.
     void focusOnItemByExtendingSelection(const ZRBicycleList* item, bool extend);
     void expandAll();
@@ -93,7 +142,14 @@ protected:
 private:
     void installCommands();
     ZRBicycleList* nodeForItem(void* item) const;
-    void showNotesOfSelection();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The key window's undo manager, or this document's own when no document
+    // window is key.
+    UndoManager& changeUndoManager();
+    // What an entry filed under PARENT is named after.
+    std::string labelOf(const ZRBicycleList* parent) const;
+    const ZRBicycleList* itemShownInNotes() const;
+    void setNotesViewText(const QString& text);
     // Top-level entries and parts without children are left alone.
     void forEachTopLevelPartWithChildren(const std::function<void(const ZRBicycleList*)>& action);
 
@@ -104,6 +160,8 @@ private:
     std::unique_ptr<QLineEdit> toolbarSearchField_;
     std::unique_ptr<ImageAndTextCell> partNameCell_;
     std::unique_ptr<ImageAndTextCell> descriptionCell_;
+    double lastTimeNotesViewTextChanged_ = 0.0;
+    bool settingNotes_ = false;
 };
 
 } // namespace cogbook

@@ -3,12 +3,16 @@
 #include <QAbstractEventDispatcher>
 #include <QTimer>
 
+#include <QInputEvent>
+
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <typeinfo>
 
 #include "foundation/exceptions.h"
 #include "foundation/hooks.h"
+#include "foundation/undo_manager.h"
 #include "platform/alerts.h"
 #include "platform/responder.h"
 
@@ -22,7 +26,16 @@ QString describe(const std::exception& error) {
     return QString::fromUtf8(error.what());
 }
 
+double eventTimestamp = 0.0;
+
+double secondsNow() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 } // namespace
+
+double currentEventTimestamp() { return eventTimestamp; }
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Cogbook"));
@@ -43,6 +56,8 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &Application::eventLoopWillWait);
     }
+    // What one event changed is one undo step.
+    connect(this, &Application::eventLoopWillWait, this, [] { UndoManager::endEventGroups(); });
 }
 
 Application::~Application() {
@@ -56,15 +71,48 @@ Application* Application::instance() {
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {
+    if (event->isInputEvent()) {
+        const auto stamp = static_cast<const QInputEvent*>(event)->timestamp();
+        eventTimestamp = stamp != 0 ? static_cast<double>(stamp) / 1000.0 : secondsNow();
+    }
+    ++handling_;
+    bool handled = false;
     try {
         // A shortcut is about to be matched against the menus: bring their
         // enabled state up to date first, as a menu that opens would.
         if (event->type() == QEvent::ShortcutOverride) validateRegisteredMenus();
-        return QApplication::notify(receiver, event);
+        handled = QApplication::notify(receiver, event);
     } catch (...) {
         reportCurrentException();
-        return false;
     }
+    --handling_;
+    if (handling_ == 0) eventHandled();
+    return handled;
+}
+
+void Application::performAsOneEvent(const std::function<void()>& action) {
+    Application* application = instance();
+    if (application == nullptr) {
+        action();
+        return;
+    }
+    ++application->handling_;
+    try {
+        action();
+    } catch (...) {
+        if (--application->handling_ == 0) application->eventHandled();
+        throw;
+    }
+    --application->handling_;
+    if (application->handling_ == 0) application->eventHandled();
+}
+
+void Application::eventHandled() {
+    if (!UndoManager::needsEventEnd()) return;
+    // Closing a group tells its document, which may send events of its own.
+    ++handling_;
+    performGuarded([] { UndoManager::endEventGroups(); });
+    --handling_;
 }
 
 bool Application::performGuarded(const std::function<void()>& action) {

@@ -26,6 +26,11 @@ public:
     // had left an event handler. Answers whether ACTION completed.
     static bool performGuarded(const std::function<void()>& action);
 
+    // Runs ACTION as the handling of one event: what it records for undo is
+    // one step, closed when it returns. (Code that runs outside any event,
+    // as tests do, would otherwise see each event it sends end the step.)
+    static void performAsOneEvent(const std::function<void()>& action);
+
     // Reports the exception being handled (call from a catch block).
     static void reportCurrentException();
 
@@ -40,12 +45,19 @@ signals:
 
 private:
     void recover();
+    void eventHandled();
     struct RecoveryHook {
         QObject* owner;
         std::function<void()> hook;
     };
     std::vector<RecoveryHook> recoveryHooks_;
     int reporting_ = 0;
+    int handling_ = 0;
 };
+
+// When the input event being handled (or the last one) happened, in seconds
+// on a clock that never goes back within a run: the event's own time stamp,
+// or the time it began to be handled when it carries none.
+double currentEventTimestamp();
 
 } // namespace cogbook

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -10,9 +11,12 @@
 #include <stdexcept>
 
 #include "foundation/file_io.h"
+#include "foundation/notification_center.h"
+#include "foundation/undo_manager.h"
 #include "platform/alerts.h"
 #include "platform/application.h"
 #include "platform/document_controller.h"
+#include "platform/outline_view.h"
 
 namespace cogbook {
 
@@ -39,16 +43,61 @@ void DocumentWindow::changeEvent(QEvent* event) {
     }
 }
 
-Document::Document() {
+UndoManager* DocumentWindow::undoManager() const {
+    return document_ ? document_->windowWillReturnUndoManager(const_cast<DocumentWindow*>(this)) : nullptr;
+}
+
+bool DocumentWindow::makeFirstResponder(QWidget* widget) {
+    for (OutlineView* view : findChildren<OutlineView*>()) {
+        if (view->currentEditor() != nullptr && !view->endEditing()) return false;
+    }
+    if (widget != nullptr) widget->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+UndoManager* keyWindowUndoManager() {
+    auto* window = qobject_cast<DocumentWindow*>(QApplication::activeWindow());
+    return window ? window->undoManager() : nullptr;
+}
+
+Document::Document() : undoManager_(std::make_unique<UndoManager>()) {
+    observeUndoManager();
     addCommand("saveDocument:", [this](QAction*) { saveDocument(); });
     addCommand("saveDocumentAs:", [this](QAction*) { saveDocumentAs(); });
     addCommand("revertDocumentToSaved:", [this](QAction*) { revertDocumentToSaved(); });
     addCommand("performClose:", [this](QAction*) {
         if (canClose()) close();
     });
+    addCommand("undo:", [this](QAction*) {
+        if (UndoManager* manager = window_ ? window_->undoManager() : &undoManager()) manager->undo();
+    });
+    addCommand("redo:", [this](QAction*) {
+        if (UndoManager* manager = window_ ? window_->undoManager() : &undoManager()) manager->redo();
+    });
 }
 
+void Document::observeUndoManager() {
+    auto& center = NotificationCenter::defaultCenter();
+    const UndoManager* manager = undoManager_.get();
+    center.addObserver(this, std::string(kUndoManagerDidCloseUndoGroupNotification), manager,
+                       [this](const Notification&) { updateChangeCount(ChangeDone); });
+    center.addObserver(this, std::string(kUndoManagerDidUndoChangeNotification), manager,
+                       [this](const Notification&) { updateChangeCount(ChangeUndone); });
+    center.addObserver(this, std::string(kUndoManagerDidRedoChangeNotification), manager,
+                       [this](const Notification&) { updateChangeCount(ChangeDone); });
+}
+
+void Document::forgetUndoSteps() {
+    UndoManager::removeAllActionsWithTargetEverywhere(undoTarget());
+}
+
+UndoManager* Document::windowWillReturnUndoManager(DocumentWindow*) { return undoManager_.get(); }
+
+QLineEdit* Document::windowWillReturnFieldEditorToObject(DocumentWindow*, QObject*) { return nullptr; }
+
 Document::~Document() {
+    NotificationCenter::defaultCenter().removeObserver(this);
+    forgetUndoSteps();
     if (auto* controller = DocumentController::sharedDocumentController()) controller->removeDocument(this);
     delete window_.data();
 }
@@ -198,6 +247,8 @@ bool Document::revertDocumentToSaved() {
                       QString::fromUtf8(error.what()));
         return false;
     }
+    // The steps recorded refer to the content just replaced.
+    forgetUndoSteps();
     updateChangeCount(ChangeCleared);
     return true;
 }
@@ -216,6 +267,7 @@ bool Document::canClose() {
 void Document::close() {
     if (closing_) return;
     closing_ = true;
+    forgetUndoSteps();
     windowWillClose();
     if (auto* controller = DocumentController::sharedDocumentController()) controller->removeDocument(this);
     if (window_) {
@@ -228,6 +280,16 @@ void Document::close() {
 bool Document::validateMenuItem(QAction* item) {
     const std::string action = menuItemAction(item);
     if (action == "revertDocumentToSaved:") return !fileName_.isEmpty() && isDocumentEdited();
+    if (action == "undo:" || action == "redo:") {
+        const UndoManager* manager = window_ ? window_->undoManager() : &undoManager();
+        const bool undo = action == "undo:";
+        if (manager == nullptr) {
+            setMenuItemTitle(item, undo ? QObject::tr("Undo") : QObject::tr("Redo"));
+            return false;
+        }
+        setMenuItemTitle(item, QString::fromStdString(undo ? manager->undoMenuItemTitle() : manager->redoMenuItemTitle()));
+        return undo ? manager->canUndo() : manager->canRedo();
+    }
     return true;
 }
 

@@ -9,13 +9,17 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/responder.h"
 
+class QLineEdit;
+
 namespace cogbook {
 
 class Document;
+class UndoManager;
 
 // A document's window: asks its document before it closes.
 class DocumentWindow : public QMainWindow {
@@ -24,6 +28,12 @@ public:
     explicit DocumentWindow(QWidget* parent = nullptr);
     void setDocument(Document* document) { document_ = document; }
     Document* document() const { return document_; }
+    // The window's undo manager: its document's (see the document's
+    // windowWillReturnUndoManager).
+    UndoManager* undoManager() const;
+    // Gives WIDGET the keyboard focus. A cell edit open in the window ends
+    // first; when it cannot end, nothing changes and the answer is false.
+    bool makeFirstResponder(QWidget* widget);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -51,6 +61,17 @@ public:
 
     bool isDocumentEdited() const { return changeCount_ != 0; }
     void updateChangeCount(ChangeType change);
+
+    // The document's own undo history. Its steps count as changes: undoing
+    // back to the saved state leaves the document unedited.
+    UndoManager& undoManager() const { return *undoManager_; }
+    // The identity under which the document's changes are recorded for undo.
+    const void* undoTarget() const { return this; }
+    // What the window asks its document for.
+    virtual UndoManager* windowWillReturnUndoManager(DocumentWindow* window);
+    // The editor for OBJECT's cells, lent by the document, or null for a line
+    // edit of the cell's own.
+    virtual QLineEdit* windowWillReturnFieldEditorToObject(DocumentWindow* window, QObject* object);
 
     DocumentWindow* window() const { return window_; }
     // Loads the window (makeWindow), lets the subclass prepare it, and shows
@@ -101,15 +122,24 @@ protected:
 private:
     void updateTitle();
     void reportFailure(const QString& text, const QString& reason);
+    void observeUndoManager();
+    // No undo step may reach this document any more (it closes, or its
+    // content was replaced).
+    void forgetUndoSteps();
     // Writes to PATH; on success the document is no longer edited and PATH
     // is a recent file, on failure the user is told, naming the document NAME.
     bool writeToFileReportingFailure(const QString& path, const QString& name);
 
+    std::unique_ptr<UndoManager> undoManager_;
     QString fileName_;
     QString untitledName_;
     int changeCount_ = 0;
     QPointer<DocumentWindow> window_;
     bool closing_ = false;
 };
+
+// The undo manager of the key window (the active window), or null when the
+// key window is none of the documents'.
+UndoManager* keyWindowUndoManager();
 
 } // namespace cogbook

@@ -126,7 +126,11 @@ QVariant OutlineItemModel::headerData(int section, Qt::Orientation orientation, 
 
 Qt::ItemFlags OutlineItemModel::flags(const QModelIndex& index) const {
     if (nodeForIndex(index) == nullptr) return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    const TableColumn* column = view_->columnForIndex(index);
+    if (const TextFieldCell* cell = column ? view_->dataCellForColumn(column) : nullptr; cell && cell->isEditable())
+        flags |= Qt::ItemIsEditable;
+    return flags;
 }
 
 OutlineNode* OutlineItemModel::nodeForIndex(const QModelIndex& index) const {

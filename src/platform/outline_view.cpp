@@ -124,6 +124,7 @@ OutlineView::OutlineView(QWidget* parent)
     setTreePosition(0);
     setItemDelegate(fallbackCell_.get());
     setModel(model_.get());
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
 
     const auto stale = [this] { invalidateRows(); };
     connect(this, &QTreeView::expanded, this, stale);
@@ -136,6 +137,11 @@ OutlineView::OutlineView(QWidget* parent)
 }
 
 OutlineView::~OutlineView() {
+    // A lent editor lives on after us: it is someone else's.
+    if (lentEditor_ && viewport()->isAncestorOf(lentEditor_)) {
+        lentEditor_->hide();
+        lentEditor_->setParent(nullptr);
+    }
     // The model goes with our members, before the tree view's own parts:
     // take it away from them first, and tell no one on the way out.
     blockSignals(true);

@@ -5,11 +5,14 @@
 #pragma once
 
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVariant>
+#include <QVariantMap>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace cogbook {
@@ -24,6 +27,23 @@ struct OutlineNode;
 using OutlineItem = std::shared_ptr<void>;
 
 inline constexpr long kOutlineNoRow = -1;
+
+// How a cell edit ended, in the "NSTextMovement" entry of the user info of
+// the end-of-editing notification.
+inline constexpr const char* kTextDidEndEditingNotification = "NSTextDidEndEditingNotification";
+inline constexpr const char* kTextMovementKey = "NSTextMovement";
+enum TextMovement : int {
+    kTextMovementOther = 0,     // focus left the cell, or the program ended the edit
+    kTextMovementReturn = 0x10,
+    kTextMovementTab = 0x11,
+    kTextMovementBacktab = 0x12,
+};
+
+struct TextNotification {
+    QString name;
+    QObject* object = nullptr; // the editor
+    QVariantMap userInfo;
+};
 
 // A column: its identifier (the key the data source reads by) and title.
 class TableColumn {
@@ -55,6 +75,10 @@ public:
     // format), or an invalid QVariant for an empty cell.
     virtual QVariant outlineViewObjectValueForTableColumnByItem(OutlineView* view, const TableColumn& column,
                                                                  void* item) = 0;
+    // The user ended an edit of ITEM's cell in COLUMN with VALUE: a QString,
+    // or a QDateTime for a cell that shows a date.
+    virtual void outlineViewSetObjectValueForTableColumnByItem(OutlineView* view, const QVariant& value,
+                                                               const TableColumn& column, void* item);
 };
 
 // The cell a column draws its rows with. One cell serves every row of its
@@ -77,6 +101,22 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // Editing. The editor is the field editor the window lends for the view
+    // (kept and only hidden afterwards) or a line edit of the cell's own.
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    // The view commits through its data source, not the model.
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+    // The value the editor's text stands for: the text, or for a date the
+    // day it names (at the old value's time of day; the old value itself
+    // when the day is the same). Nothing when the text is no day.
+    virtual std::optional<QVariant> objectValueForEditor(const QWidget* editor, const QModelIndex& index) const;
+    // Return, Enter, Tab and Backtab end the edit with their movement,
+    // Escape abandons it, and leaving the cell ends it.
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 protected:
     // The text as the style would draw it, in RECT.
@@ -165,12 +205,33 @@ public:
     const TableColumn* columnForIndex(const QModelIndex& index) const;
     QModelIndex indexForItem(const void* item, int logicalColumn = 0) const;
 
+    // Cell editing; columns are indexes in the current order, as
+    // columnWithIdentifier answers. Opening an edit ends the one open first;
+    // when that one cannot end, nothing opens. SELECT selects the whole text.
+    void editColumnRowWithEventSelect(int column, long row, QEvent* event, bool select);
+    int editedColumn() const;
+    long editedRow() const;
+    QWidget* currentEditor() const { return editor_; }
+    // Ends the open edit as the user would by leaving the cell. Answers false
+    // (and beeps) when the cell refuses the text: the edit then stays open.
+    bool endEditing() { return endEditingWithMovement(kTextMovementOther); }
+    bool endEditingWithMovement(int movement);
+    // Closes the open edit without committing it.
+    void abortEditing();
+    // The view a cell editor is editing for, or null.
+    static OutlineView* viewEditingWith(const QWidget* editor);
+
 signals:
     // After every change of the selection, by the user or by the program.
     void selectionDidChange();
 
 protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+    // A cell edit ended (its text accepted): commits the value through the
+    // data source, then acts on the movement: Return edits the same column of
+    // the next row, Tab and Backtab the next or previous editable cell, and
+    // anything else nothing.
+    virtual void textDidEndEditing(const TextNotification& notification);
 
 private:
     OutlineNode* nodeForItem(const void* item) const;
@@ -197,7 +258,18 @@ private:
     std::unique_ptr<TextFieldCell> fallbackCell_;
     // The row most recently added to the selection.
     QPersistentModelIndex lastSelected_;
+    // The open cell edit.
+    QPointer<QWidget> editor_;
+    QPersistentModelIndex editedIndex_;
+    // A lent editor that was last at work here; it must not go with us.
+    QPointer<QWidget> lentEditor_;
+    void editorOpened(QWidget* editor, const QModelIndex& index, bool lent);
+    void editorClosing(const QWidget* editor);
+    // The next (or previous) editable cell after the one at ITEM and
+    // LOGICAL column, in reading order.
+    QModelIndex neighbourEditableCell(const void* item, int logical, bool forward) const;
     friend class OutlineItemModel;
+    friend class TextFieldCell;
 };
 
 } // namespace cogbook

@@ -78,7 +78,7 @@ TEST_F(ControllerTest, FirstLaunchOffersTheDefaultBike) {
     EXPECT_EQ(document->theBike()->numberOfChildren(), 11u);
     // Every document window shows the one main menu.
     const auto bar = document->documentWindow()->menuBar()->actions();
-    ASSERT_EQ(bar.size(), 4);
+    ASSERT_EQ(bar.size(), 5);
     EXPECT_EQ(bar[0]->menu(), controller->mainMenus()[0]);
 }
 
@@ -142,7 +142,7 @@ TEST_F(ControllerTest, MenuItemsFollowTheKeyDocument) {
     ASSERT_EQ(controller->currentDocument(), document);
 
     QMenu* file = controller->mainMenus()[0];
-    QMenu* record = controller->mainMenus()[1];
+    QMenu* record = controller->mainMenus()[2];
     validateMenu(file);
     validateMenu(record);
     auto item = [](QMenu* menu, const QString& prefix) -> QAction* {

@@ -18,73 +18,15 @@
 #include "foundation/notification_center.h"
 #include "model/record_file.h"
 #include "platform/document_controller.h"
+#include "document/document_fixture.h"
 #include "support/gui_support.h"
 
 namespace cogbook {
 namespace {
 
+using test_support::DocumentTest;
+using test_support::node;
 using test_support::processPendingEvents;
-
-PlistValue defaultTemplate() {
-    const auto bytes = readWholeFile(COGBOOK_RESOURCE_DIR "/defaultBike.plist");
-    return readPlist(bytes);
-}
-
-class TestDocumentController : public DocumentController {
-protected:
-    Document* makeUntitledDocument() override { return new MyDocument; }
-    Document* makeDocumentForReading() override { return new MyDocument(MyDocument::ForReading{}); }
-};
-
-// A part with the given name and children, filed in order.
-ZRBicycleListPtr node(const std::string& name, bool expandable, std::vector<ZRBicycleListPtr> children = {}) {
-    auto result = ZRBicycleList::create();
-    result->setPartName(name);
-    result->setExpandable(expandable);
-    for (const auto& child : children) result->addChildPartOrEntry(child);
-    return result;
-}
-
-class DocumentTest : public testing::Test {
-protected:
-    void SetUp() override {
-        PlistDictionary registered;
-        registered.emplace_back(std::string(ZRSWPreferredBike), PlistValue(0));
-        registered.emplace_back(std::string(ZRSWBikeTemplates), PlistValue(PlistArray{defaultTemplate()}));
-        UserDefaults::standardUserDefaults().registerDefaults(registered);
-    }
-    void TearDown() override { test_support::closeAllDocuments(controller); }
-
-    MyDocument* newDocument() { return static_cast<MyDocument*>(controller.newDocument()); }
-    MyDocument* open(const QString& path) {
-        return static_cast<MyDocument*>(controller.openDocumentWithContentsOfFile(path));
-    }
-    // A document showing ROOT's tree, saved at PATH and opened again.
-    MyDocument* documentShowing(const ZRBicycleListPtr& root, const QString& path) {
-        writeFileAtomically(path.toStdString(), writeRecordFile(*root));
-        return open(path);
-    }
-
-    // The rows as the user sees them: indentation by level, then the name.
-    static std::vector<std::string> visibleRows(const MyDocument* document) {
-        std::vector<std::string> rows;
-        OutlineView* view = document->bikeTable();
-        for (long row = 0; row < view->numberOfRows(); ++row) {
-            void* item = view->itemAtRow(row);
-            rows.push_back(std::string(static_cast<std::size_t>(view->levelForItem(item)) * 2, ' ') +
-                           static_cast<ZRBicycleList*>(item)->partName());
-        }
-        return rows;
-    }
-
-    static std::vector<std::uint8_t> recordBytes(const MyDocument* document) {
-        return writeRecordFile(*document->theBike());
-    }
-
-    test_support::ScratchDefaults defaults;
-    test_support::ScriptedAlerts alerts;
-    TestDocumentController controller;
-};
 
 TEST_F(DocumentTest, NewDocumentShowsTheTemplatesPartsWithTheirIcons) {
     MyDocument* document = newDocument();

@@ -143,6 +143,9 @@ private:
     void installCommands();
     ZRBicycleList* nodeForItem(void* item) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Ends an open cell edit, committing it; false (with a beep) when the
+    // cell refuses its text and the edit stays open.
+    bool endCellEditing();
     // The key window's undo manager, or this document's own when no document
     // window is key.
     UndoManager& changeUndoManager();

@@ -249,13 +249,29 @@ bool MyDocument::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------
 // Adding and removing
 
-void MyDocument::addPart() { _newPartWithParent(theBike_); }
+bool MyDocument::endCellEditing() {
+    if (!bikeTable_ || bikeTable_->editedColumn() < 0) return true;
+    DocumentWindow* window = documentWindow();
+    return window != nullptr && window->makeFirstResponder(bikeTable_);
+}
 
-void MyDocument::addSubpart() { _newPartWithParent(findParentForAddAction()); }
+// An add ends the open cell edit first, as a removal does: one that cannot
+// end refuses the command with nothing changed.
+void MyDocument::addPart() {
+    if (endCellEditing()) _newPartWithParent(theBike_);
+}
 
-void MyDocument::addEntryForPart() { _newEntryWithParent(findParentForAddAction()); }
+void MyDocument::addSubpart() {
+    if (endCellEditing()) _newPartWithParent(findParentForAddAction());
+}
 
-void MyDocument::addEntryForBike() { _newEntryWithParent(theBike_); }
+void MyDocument::addEntryForPart() {
+    if (endCellEditing()) _newEntryWithParent(findParentForAddAction());
+}
+
+void MyDocument::addEntryForBike() {
+    if (endCellEditing()) _newEntryWithParent(theBike_);
+}
 
 MyDocument& MyDocument::_newPartWithParent(const ZRBicycleListPtr& parent) {
     if (!parent) documentAssertion("_newPartWithParent:", this, "MyDocument _newPartWithParent: - nil parent");
@@ -331,12 +347,9 @@ bool MyDocument::removeChild(ZRBicycleListPtr child) {
     if (!parent) return false;
     // An open cell edit ends (and commits) first; one that cannot end stops
     // the removal with nothing changed.
-    if (bikeTable_ && bikeTable_->editedColumn() >= 0) {
-        DocumentWindow* window = documentWindow();
-        if (window == nullptr || !window->makeFirstResponder(bikeTable_)) {
-            log("Can't make bikeTable first responder in removeChild:");
-            return false;
-        }
+    if (!endCellEditing()) {
+        log("Can't make bikeTable first responder in removeChild:");
+        return false;
     }
     const std::int32_t index = child->childIndex();
     parent->removeChild(*child);

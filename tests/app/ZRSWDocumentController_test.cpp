@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 
 #include "app/ZRSWDocumentController.h"
 #include "document/MyDocument.h"
 #include "document/ZRSWDefaultsKeys.h"
+#include "foundation/undo_manager.h"
+#include "platform/application.h"
 #include "support/gui_support.h"
 
 namespace cogbook {
@@ -160,6 +164,66 @@ TEST_F(ControllerTest, MenuItemsFollowTheKeyDocument) {
     validateMenu(record);
     EXPECT_TRUE(item(record, "Add Subpart to Frame")->isEnabled());
     EXPECT_TRUE(item(record, "Add Entry for Frame")->isEnabled());
+}
+
+TEST_F(ControllerTest, EditMenuUndoesInTheKeyWindowWithTheStandardKeys) {
+    controller->awakeFromNib();
+    controller->newDocumentMenuItem()->trigger();
+    controller->newDocumentMenuItem()->trigger();
+    processPendingEvents(); // the windows' own activation
+    ASSERT_EQ(controller->documents().size(), 2u);
+    auto* first = static_cast<MyDocument*>(controller->orderedDocuments().back());
+    auto* second = static_cast<MyDocument*>(controller->orderedDocuments().front());
+    QMenu* edit = controller->mainMenus()[1];
+    QMenu* record = controller->mainMenus()[2];
+    const auto item = [](QMenu* menu, const QString& action) -> QAction* {
+        for (QAction* entry : menu->actions()) {
+            if (menuItemAction(entry) == action.toStdString()) return entry;
+        }
+        return nullptr;
+    };
+    // Activation reaches a window through the event queue.
+    const auto makeKey = [](MyDocument* document) {
+        QApplication::setActiveWindow(document->documentWindow());
+        processPendingEvents();
+    };
+    QAction* undo = item(edit, "undo:");
+    QAction* redo = item(edit, "redo:");
+    ASSERT_TRUE(undo && redo);
+    EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_EQ(redo->shortcut(), QKeySequence(QKeySequence::Redo));
+
+    makeKey(first);
+    const std::size_t parts = first->theBike()->numberOfChildren();
+    // As the menu sends it: within the handling of one event.
+    Application::performAsOneEvent([&] { item(record, "addPart:")->trigger(); });
+    processPendingEvents();
+    ASSERT_EQ(first->theBike()->numberOfChildren(), parts + 1);
+    // The new part's name is being edited: Escape leaves it as it came.
+    auto* editor = qobject_cast<QLineEdit*>(first->bikeTable()->currentEditor());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    validateMenu(edit);
+    EXPECT_EQ(menuItemTitle(undo), "Undo Add");
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_TRUE(first->isDocumentEdited());
+
+    // The other window has its own history.
+    makeKey(second);
+    validateMenu(edit);
+    EXPECT_EQ(menuItemTitle(undo), "Undo");
+    EXPECT_FALSE(undo->isEnabled());
+
+    makeKey(first);
+    QTest::keyClick(first->bikeTable(), Qt::Key_Z, Qt::ControlModifier);
+    processPendingEvents();
+    EXPECT_EQ(first->theBike()->numberOfChildren(), parts);
+    EXPECT_FALSE(first->isDocumentEdited());
+    validateMenu(edit);
+    EXPECT_EQ(menuItemTitle(redo), "Redo Add");
+    EXPECT_TRUE(redo->isEnabled());
+    EXPECT_FALSE(undo->isEnabled());
 }
 
 } // namespace

@@ -456,6 +456,9 @@ TEST_F(EditingTest, ARemovalWhileACellEditCannotEndRemovesNothing) {
     editCell(document, nodeAt(document, {0, 0}), "description");
     EXPECT_EQ(view->editedColumn(), view->columnWithIdentifier("date")) << "the bad date keeps its cell";
     EXPECT_EQ(alerts.beeps, 2);
+    inOneEvent([&] { document->addPart(); });
+    EXPECT_EQ(recordBytes(document), before) << "nor may anything be added";
+    EXPECT_EQ(alerts.beeps, 3);
     editor->setText("3/3/26");
     EXPECT_TRUE(inOneEvent([&] { return document->removeChild(document->theBike()->childAtIndex(1)); }));
     EXPECT_EQ(localDay(nodeAt(document, {0, 0})->date()), QDate(2026, 3, 3));

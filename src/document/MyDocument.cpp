@@ -96,6 +96,8 @@ MyDocument::MyDocument(ForReading) : theBike_(ZRBicycleList::create()) {
 }
 
 MyDocument::~MyDocument() {
+    NotificationCenter::defaultCenter().removeObserver(&pendingFocus_);
+    if (notesView_) notesView_->removeEventFilter(this);
     NotificationCenter::defaultCenter().postNotificationName(kZRSWBikeDocumentWillDeallocNotification, this);
     if (bikeTable_) {
         bikeTable_->setDataSource(nullptr);
@@ -104,6 +106,12 @@ MyDocument::~MyDocument() {
 }
 
 void MyDocument::installCommands() {
+    // Whichever history runs an undo or redo of this document's changes, the
+    // outline catches up when it is done.
+    auto& center = NotificationCenter::defaultCenter();
+    for (const std::string_view name : {kUndoManagerDidUndoChangeNotification, kUndoManagerDidRedoChangeNotification}) {
+        center.addObserver(&pendingFocus_, std::string(name), nullptr, [this](const Notification&) { flushPendingFocus(); });
+    }
     addCommand("expandAll:", [this](QAction*) { expandAll(); });
     addCommand("collapseAll:", [this](QAction*) { collapseAll(); });
     addCommand("addPart:", [this](QAction*) { addPart(); });
@@ -180,6 +188,10 @@ void MyDocument::windowWillClose() {
         bikeTable_->setDataSource(nullptr);
         bikeTable_->setOutlineDelegate(nullptr);
     }
+    // A notes pane that has the focus loses it while it is being destroyed;
+    // by then it is no text view any more, and its focus-out must not reach
+    // the document.
+    if (notesView_) notesView_->removeEventFilter(this);
 }
 
 std::vector<std::uint8_t> MyDocument::dataRepresentationOfType(const QString&) {

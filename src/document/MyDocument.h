@@ -146,6 +146,10 @@ private:
     // Ends an open cell edit, committing it; false (with a beep) when the
     // cell refuses its text and the edit stays open.
     bool endCellEditing();
+    // Selects ITEM (reloads the outline for none) after a change; during an
+    // undo or redo, once it is done.
+    void focusAfterChange(const ZRBicycleListPtr& item);
+    void flushPendingFocus();
     // The key window's undo manager, or this document's own when no document
     // window is key.
     UndoManager& changeUndoManager();
@@ -164,6 +168,13 @@ private:
     std::unique_ptr<ImageAndTextCell> partNameCell_;
     std::unique_ptr<ImageAndTextCell> descriptionCell_;
     double lastTimeNotesViewTextChanged_ = 0.0;
+    struct PendingFocus {
+        ZRBicycleListPtr item;
+    };
+    std::optional<PendingFocus> pendingFocus_;
+    // The history and its generation when the notes last recorded a step.
+    const UndoManager* notesStepManager_ = nullptr;
+    std::uint64_t notesStepGeneration_ = 0;
     bool settingNotes_ = false;
 };
 

@@ -74,6 +74,28 @@ std::string MyDocument::labelOf(const ZRBicycleList* parent) const {
     return parent == theBike_.get() ? displayName().toStdString() : parent->partName();
 }
 
+void MyDocument::focusAfterChange(const ZRBicycleListPtr& item) {
+    const UndoManager& history = changeUndoManager();
+    // An undo or redo may run many changes; the outline is brought up to date
+    // once, for the last of them, when it is done.
+    if (history.isUndoing() || history.isRedoing()) {
+        pendingFocus_ = PendingFocus{item};
+        return;
+    }
+    pendingFocus_.reset();
+    if (item) {
+        focusOnItemByExtendingSelection(item.get(), false);
+    } else if (bikeTable_) {
+        bikeTable_->reloadData();
+    }
+}
+
+void MyDocument::flushPendingFocus() {
+    if (!pendingFocus_) return;
+    const ZRBicycleListPtr item = std::exchange(pendingFocus_, std::nullopt)->item;
+    focusAfterChange(item);
+}
+
 // ---------------------------------------------------------------------------
 // Fields
 
@@ -120,7 +142,7 @@ void MyDocument::newPartNameForItem(const std::string& name, const ZRBicycleList
     });
     if (item->hasChildren()) item->propagatePartName(name);
     item->setPartName(name);
-    focusOnItemByExtendingSelection(item.get(), false);
+    focusAfterChange(item);
 }
 
 void MyDocument::newDescriptionForItem(const std::string& description, const ZRBicycleListPtr& item) {
@@ -128,7 +150,7 @@ void MyDocument::newDescriptionForItem(const std::string& description, const ZRB
         newDescriptionForItem(old, item);
     });
     item->setDescription(description);
-    focusOnItemByExtendingSelection(item.get(), false);
+    focusAfterChange(item);
 }
 
 void MyDocument::newDateForItem(Date date, const ZRBicycleListPtr& item) {
@@ -152,7 +174,7 @@ void MyDocument::newDateForItem(Date date, const ZRBicycleListPtr& item) {
         node = parent;
         next = latest;
     }
-    focusOnItemByExtendingSelection(item.get(), false);
+    focusAfterChange(item);
 }
 
 // ---------------------------------------------------------------------------
@@ -193,7 +215,13 @@ bool MyDocument::textShouldBeginEditing() {
 
 void MyDocument::textDidChange() {
     const double timestamp = currentEventTimestamp();
-    _logNotesViewStringWithUndo(timestamp - lastTimeNotesViewTextChanged_ > kNotesUndoCoalescingInterval);
+    // Typing joins the notes step only while that is still the latest thing
+    // in the history: after an undo, a redo or any other change it would be
+    // recorded nowhere (and a redo could write over it).
+    const UndoManager& history = changeUndoManager();
+    const bool stepIsLatest = &history == notesStepManager_ && history.generation() == notesStepGeneration_;
+    _logNotesViewStringWithUndo(timestamp - lastTimeNotesViewTextChanged_ > kNotesUndoCoalescingInterval ||
+                                !stepIsLatest);
     lastTimeNotesViewTextChanged_ = timestamp;
 }
 
@@ -211,15 +239,23 @@ MyDocument& MyDocument::_logNotesViewStringWithUndo(bool withUndo) {
 void MyDocument::_newNotesForItemWithUndo(const std::string& notes, const ZRBicycleListPtr& item, bool withUndo) {
     const bool markerChanges = item->notes().empty() != notes.empty();
     if (withUndo) {
-        changeUndoManager().registerUndoWithTarget(undoTarget(), [this, old = item->notes(), item] {
+        UndoManager& history = changeUndoManager();
+        history.registerUndoWithTarget(undoTarget(), [this, old = item->notes(), item] {
             _newNotesForItemWithUndo(old, item, true);
         });
+        if (!history.isUndoing() && !history.isRedoing()) {
+            notesStepManager_ = &history;
+            notesStepGeneration_ = history.generation();
+        }
     }
     item->setNotes(notes);
     // Undo and redo change the notes behind the pane's back: the pane shows
     // what the item holds, or the next keystroke would write the old text
     // back over them.
-    if (item.get() == itemShownInNotes()) setNotesViewText(QString::fromStdString(notes));
+    if (item.get() == itemShownInNotes() && notesView_ && notesView_->toPlainText().toStdString() != notes) {
+        setNotesViewText(QString::fromStdString(notes));
+        notesView_->moveCursor(QTextCursor::End);
+    }
     if (markerChanges && bikeTable_) bikeTable_->viewport()->update();
 }
 
@@ -327,17 +363,20 @@ void MyDocument::insertChildForParentAtIndex(ZRBicycleListPtr child, ZRBicycleLi
     // The tree refuses a bad position before it changes anything; the undo
     // is recorded only for an insertion that happened.
     const Date parentDate = parent->date();
+    const bool hadChildList = parent->children() != nullptr;
     parent->insertChildPartOrEntryAtIndex(child, index);
-    // The insertion may have moved the parent's date forward; undo moves it
-    // back.
-    changeUndoManager().registerUndoWithTarget(undoTarget(), [this, child, parent, parentDate] {
-        if (removeChild(child)) parent->setDate(parentDate);
+    // The insertion may have moved the parent's date forward, and given a
+    // part its first child list; undo takes both back.
+    changeUndoManager().registerUndoWithTarget(undoTarget(), [this, child, parent, parentDate, hadChildList] {
+        if (!removeChild(child)) return;
+        parent->setDate(parentDate);
+        if (!hadChildList) parent->discardEmptyChildren();
     });
     if (!child->expandable()) {
         const std::string label = labelOf(parent.get());
         if (child->partName() != label) child->setPartName(label);
     }
-    focusOnItemByExtendingSelection(child.get(), false);
+    focusAfterChange(child);
 }
 
 bool MyDocument::removeChild(ZRBicycleListPtr child) {
@@ -354,15 +393,18 @@ bool MyDocument::removeChild(ZRBicycleListPtr child) {
     const std::int32_t index = child->childIndex();
     parent->removeChild(*child);
     // Filed back, an entry takes its part's name; one that had a name of its
-    // own gets that back.
-    changeUndoManager().registerUndoWithTarget(undoTarget(), [this, child, parent, index, name = child->partName()] {
-        insertChildForParentAtIndex(child, parent, index);
-        child->setPartName(name);
-    });
+    // own gets that back. Filing moves the part's date on to a later child's,
+    // but the removal left that date alone: undo puts it back as it was.
+    changeUndoManager().registerUndoWithTarget(
+        undoTarget(), [this, child, parent, index, name = child->partName(), parentDate = parent->date()] {
+            insertChildForParentAtIndex(child, parent, index);
+            child->setPartName(name);
+            parent->setDate(parentDate);
+        });
     if (parent == theBike_) {
-        if (bikeTable_) bikeTable_->reloadData();
+        focusAfterChange(nullptr);
     } else {
-        focusOnItemByExtendingSelection(parent.get(), false);
+        focusAfterChange(parent);
     }
     return true;
 }

@@ -36,7 +36,10 @@ UndoManager::~UndoManager() {
 
 void UndoManager::registerUndoWithTarget(const void* target, Action action) {
     if (disabled_ > 0 || !action) return;
-    if (mode_ == Mode::Normal) redoStack_.clear();
+    if (mode_ == Mode::Normal) {
+        redoStack_.clear();
+        ++generation_;
+    }
     const bool outsideGroups = level_ == 0;
     if (outsideGroups) {
         beginUndoGrouping();
@@ -163,6 +166,7 @@ void UndoManager::run(std::vector<Group>& from, Mode mode, std::string_view noti
     if (from.empty() || mode_ != Mode::Normal) return;
     Group step = std::move(from.back());
     from.pop_back();
+    ++generation_;
     mode_ = mode;
     beginUndoGrouping();
     open_.name = step.name;
@@ -192,12 +196,14 @@ void UndoManager::enableUndoRegistration() {
 }
 
 void UndoManager::removeAllActions() {
+    ++generation_;
     undoStack_.clear();
     redoStack_.clear();
     open_.entries.clear();
 }
 
 void UndoManager::removeAllActionsWithTarget(const void* target) {
+    ++generation_;
     const auto fromGroup = [target](Group& group) {
         std::erase_if(group.entries, [target](const Entry& entry) { return entry.target == target; });
     };

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,10 @@ public:
     bool isUndoing() const { return mode_ == Mode::Undoing; }
     bool isRedoing() const { return mode_ == Mode::Redoing; }
     std::size_t undoStepCount() const { return undoStack_.size(); }
+    // Moves on whenever the history changes: a change recorded outside undo
+    // and redo, an undo, a redo, calls forgotten. Equal values mean nothing
+    // came between.
+    std::uint64_t generation() const { return generation_; }
     std::size_t redoStepCount() const { return redoStack_.size(); }
 
     // Closes the event group first. Undo with an explicit group still open is
@@ -102,6 +107,7 @@ private:
     bool groupsByEvent_ = true;
     int disabled_ = 0;
     Mode mode_ = Mode::Normal;
+    std::uint64_t generation_ = 0;
     bool closedThisEvent_ = false;
     bool hasPendingName_ = false;
     std::string pendingName_;

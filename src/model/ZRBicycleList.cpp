@@ -302,6 +302,13 @@ void ZRBicycleList::removeChild(const ZRBicycleList& child) {
     // REMOVED is released here, after this node is consistent again.
 }
 
+void ZRBicycleList::discardEmptyChildren() {
+    if (fields_.children && fields_.children->empty()) {
+        fields_.children.reset();
+        fields_.hasChildren = false;
+    }
+}
+
 void ZRBicycleList::propagatePartName(std::string_view name) {
     if (!fields_.hasChildren || !fields_.children) return;
     for (const auto& child : *fields_.children)

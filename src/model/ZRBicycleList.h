@@ -172,6 +172,9 @@ public:
     // Takes out the child filed under CHILD's creation date. The child keeps
     // its parent link; this node's date is unchanged.
     void removeChild(const ZRBicycleList& child);
+    // Forgets an empty child container, so that the node is again one that
+    // never had children (the record tells the two apart).
+    void discardEmptyChildren();
     // Gives NAME to every service entry filed directly under this node.
     void propagatePartName(std::string_view name);
 

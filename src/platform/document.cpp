@@ -80,7 +80,11 @@ void Document::observeUndoManager() {
     auto& center = NotificationCenter::defaultCenter();
     const UndoManager* manager = undoManager_.get();
     center.addObserver(this, std::string(kUndoManagerDidCloseUndoGroupNotification), manager,
-                       [this](const Notification&) { updateChangeCount(ChangeDone); });
+                       [this](const Notification&) {
+                           // A new change below the saved state (undone past it).
+                           if (changeCount_ < 0) savedStateLost_ = true;
+                           updateChangeCount(ChangeDone);
+                       });
     center.addObserver(this, std::string(kUndoManagerDidUndoChangeNotification), manager,
                        [this](const Notification&) { updateChangeCount(ChangeUndone); });
     center.addObserver(this, std::string(kUndoManagerDidRedoChangeNotification), manager,
@@ -124,7 +128,10 @@ void Document::updateChangeCount(ChangeType change) {
     switch (change) {
     case ChangeDone: ++changeCount_; break;
     case ChangeUndone: --changeCount_; break;
-    case ChangeCleared: changeCount_ = 0; break;
+    case ChangeCleared:
+        changeCount_ = 0;
+        savedStateLost_ = false;
+        break;
     }
     if (window_) window_->setWindowModified(isDocumentEdited());
     if (wasEdited != isDocumentEdited()) emit documentEditedChanged(isDocumentEdited());

@@ -59,7 +59,7 @@ public:
     void setUntitledName(const QString& name);
     QString fileType() const { return QStringLiteral("Cogbook Record"); }
 
-    bool isDocumentEdited() const { return changeCount_ != 0; }
+    bool isDocumentEdited() const { return changeCount_ != 0 || savedStateLost_; }
     void updateChangeCount(ChangeType change);
 
     // The document's own undo history. Its steps count as changes: undoing
@@ -134,6 +134,9 @@ private:
     QString fileName_;
     QString untitledName_;
     int changeCount_ = 0;
+    // A change was made while the saved state was among the redo steps: it
+    // dropped them, and no undo or redo leads back to that state any more.
+    bool savedStateLost_ = false;
     QPointer<DocumentWindow> window_;
     bool closing_ = false;
 };

@@ -191,8 +191,10 @@ void OutlineView::setDataSource(OutlineViewDataSource* dataSource) {
 
 void OutlineView::reloadData() {
     if (dataSource_ == nullptr) return;
+    // The row list is rebuilt only when rows came or went (the model's row
+    // signals mark it stale then); a reload that changed values keeps it.
     const bool rowsChanged = model_->reload();
-    invalidateRows();
+    if (rowsChanged) invalidateRows();
     viewport()->update();
     // Values may have changed in rows that stayed. When rows came or went the
     // tree view lays out and repaints anyway; otherwise it is told about the
@@ -382,9 +384,11 @@ bool OutlineView::isItemExpanded(const void* item) const {
 void OutlineView::expandItem(const void* item) {
     OutlineNode* node = nodeForItem(item);
     if (node == nullptr || !node->expandable) return;
+    const QModelIndex index = model_->indexForNode(node);
+    if (isExpanded(index)) return;
     // Its children become known items at once, as they would on screen.
     model_->ensureLoaded(node);
-    expand(model_->indexForNode(node));
+    expand(index);
     invalidateRows();
 }
 

@@ -292,6 +292,16 @@ TEST_F(EditingTest, NotesAreWrittenAtOnceAndABurstOfTypingIsOneStep) {
     redo(document);
     EXPECT_EQ(chain->notes(), "waxe");
 
+    // Typing right after an undo or redo is a step of its own, however
+    // quick: it must not slip in unrecorded, nor leave a redo step that
+    // would write over it.
+    typeAt(notes, "s", 103.6);
+    EXPECT_EQ(chain->notes(), "waxes");
+    EXPECT_EQ(history.undoStepCount(), 2u);
+    EXPECT_FALSE(history.canRedo());
+    undo(document);
+    EXPECT_EQ(chain->notes(), "waxe");
+
     // Two rows selected: an empty pane that refuses typing with a beep.
     outline(document)->selectRowByExtendingSelection(rowOf(document, saddle), true);
     EXPECT_EQ(notes->toPlainText(), "");

@@ -1,0 +1,770 @@
+// Random editing of real documents: seeded sequences of the user's changes
+// (adding, removing, renaming, describing, dating, writing notes), each undone
+// in full and redone in full. At every step the tree must be the one recorded
+// at that point of the history, keep the node invariants, and show as it is in
+// the outline; the document must know whether it differs from its file.
+//
+// A failure names the seed; COGBOOK_RANDOM_SEED=<seed> replays it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "document/document_fixture.h"
+#include "foundation/undo_manager.h"
+#include "model/tree_helpers.h"
+#include "platform/application.h"
+#include "support/gui_support.h"
+#include "support/scoped_time_zone.h"
+
+namespace cogbook {
+namespace {
+
+using test_support::node;
+using test_support::processPendingEvents;
+
+constexpr std::uint32_t kDefaultSeed = 20240611;
+constexpr int kDocuments = 4;
+constexpr int kSequences = 360;
+constexpr int kFewestOperations = 5;
+constexpr int kMostOperations = 15;
+// Past this many items the sequences stop adding; below the fewest they stop
+// removing, so that every document stays worth editing.
+constexpr std::size_t kMostItems = 70;
+constexpr std::size_t kFewestItems = 4;
+
+std::uint32_t runSeed() {
+    const char* text = std::getenv("COGBOOK_RANDOM_SEED");
+    if (text == nullptr || *text == '\0') return kDefaultSeed;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 0);
+    if (end == text || *end != '\0') ADD_FAILURE() << "COGBOOK_RANDOM_SEED is no number: " << text;
+    return static_cast<std::uint32_t>(value);
+}
+
+Date dayAt(int year, int month, int dayOfMonth, int hour, int minute) {
+    return Date::fromUnixSeconds(static_cast<double>(
+        QDateTime(QDate(year, month, dayOfMonth), QTime(hour, minute)).toSecsSinceEpoch()));
+}
+
+ZRBicycleListPtr entryNamed(const std::string& name, Date date, const std::string& description = "Serviced",
+                            const std::string& notes = "") {
+    auto entry = node(name, false);
+    entry->setDate(date);
+    entry->setDescription(description);
+    entry->setNotes(notes);
+    return entry;
+}
+
+ZRBicycleListPtr partDated(const std::string& name, Date date, std::vector<ZRBicycleListPtr> children) {
+    auto part = node(name, true, std::move(children));
+    part->setDate(date); // after filing: the children moved it on
+    return part;
+}
+
+// Six levels deep, with entries named apart from their parts and parts dated
+// before (and after) their latest child, as record files may hold them.
+ZRBicycleListPtr deepTree(const std::string& bikeName) {
+    auto bearings = partDated("Bearings", dayAt(2025, 3, 1, 10, 0),
+                              {entryNamed("Cups", dayAt(2021, 5, 2, 9, 15), "Greased", "Shimano\ncups"),
+                               partDated("Races", dayAt(2017, 1, 1, 12, 0), {})});
+    auto headset = partDated("Headset", dayAt(2018, 6, 1, 8, 0),
+                             {entryNamed("Headset", dayAt(2022, 7, 3, 18, 45), "Adjusted", "creaks"), bearings});
+    auto fork = partDated("Fork", dayAt(2019, 2, 2, 7, 30),
+                          {entryNamed("Fork", dayAt(2023, 4, 4, 11, 0), "Oil changed"), headset});
+    auto frame = partDated("Frame", dayAt(2020, 8, 8, 8, 8),
+                           {entryNamed("Frame", dayAt(2020, 8, 8, 8, 8)),
+                            entryNamed("Respray", dayAt(2024, 9, 9, 9, 9), "Blue ✓", "Crème"), fork});
+    auto chain = partDated("Chain", dayAt(2024, 1, 1, 6, 0),
+                           {entryNamed("Waxed chain", dayAt(2024, 2, 2, 6, 0), "", "Цепь 𝖢𝗁𝖺𝗂𝗇"),
+                            entryNamed("Chain", dayAt(2023, 12, 12, 6, 0), "Replaced")});
+    auto drivetrain = partDated("Drivetrain", dayAt(2022, 1, 1, 0, 30),
+                                {chain, partDated("Cassette", dayAt(2021, 1, 1, 0, 0), {})});
+    auto bike = node(bikeName, true, {frame, drivetrain, entryNamed("Annual check", dayAt(2023, 3, 3, 3, 3))});
+    bike->setDate(dayAt(2016, 1, 1, 12, 0));
+    return bike;
+}
+
+// Key presses carrying the given event time (none: the time they are
+// handled), as the window system sends them; any character of the basic
+// plane, as an input method would deliver it.
+void typeAt(QWidget* widget, const QString& text, double seconds = 0.0) {
+    const auto stamp = static_cast<quint64>(seconds * 1000.0);
+    for (const QChar c : text) {
+        const int key = c.unicode() < 128 && c.isLetter() ? Qt::Key_A + (c.toLower().unicode() - 'a') : c.unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        press.setTimestamp(stamp);
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        release.setTimestamp(stamp);
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+// Every item below the bike, parent before children.
+std::vector<ZRBicycleListPtr> itemsBelow(const ZRBicycleList* bike) {
+    std::vector<ZRBicycleListPtr> items;
+    std::vector<const ZRBicycleList*> parents{bike};
+    std::vector<std::size_t> next{0};
+    while (!parents.empty()) {
+        const ZRBicycleList* parent = parents.back();
+        if (next.back() == parent->numberOfChildren()) {
+            parents.pop_back();
+            next.pop_back();
+            continue;
+        }
+        const ZRBicycleListPtr& child = parent->childAtIndex(next.back()++);
+        items.push_back(child);
+        parents.push_back(child.get());
+        next.push_back(0);
+    }
+    return items;
+}
+
+// Names, descriptions and notes: empty ones, other scripts, and characters
+// beyond the basic plane; TYPEABLE leaves out what a key event cannot carry
+// in one character. Every character is one the default font draws: for any
+// other, the text layout asks fontconfig for a fallback font, and what that
+// lookup caches is never freed, which the leak checker of the sanitizer
+// build reports.
+std::string randomTextFrom(std::mt19937& rng, bool typeable) {
+    static const std::vector<std::string> typed = {"", "Chain", "Brake pads", "Crème brûlée", "Ünïcode ✓",
+                                                   "Ωmega", "Цепь", "שרשרת", "quote \"x\"", "<xml & stuff>",
+                                                   "  spaced  ", "Tyre", "Ölwechsel"};
+    static const std::vector<std::string> pasted = {"𝖢𝗁𝖺𝗂𝗇 ✓", "line one\nline two", "tab\there", "𝟘𝟙𝟚"};
+    const auto pick = [&](std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(rng); };
+    std::string text = typeable || pick(5) < 3 ? typed[pick(typed.size())] : pasted[pick(pasted.size())];
+    if (pick(5) < 2) text += " " + std::to_string(pick(1000));
+    return text;
+}
+
+// A bike with COUNT items of random shape below it: entries named after
+// their part or not, parts dated anywhere around their children's dates.
+ZRBicycleListPtr randomStartTree(std::mt19937& rng, const std::string& bikeName, int count) {
+    const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
+    const auto randomDate = [&] {
+        return Date(600'000'000.0 + static_cast<double>(pick(200'000'000)) + static_cast<double>(pick(1000)) / 1000.0);
+    };
+    auto bike = node(bikeName, true);
+    std::vector<ZRBicycleListPtr> parts{bike};
+    for (int i = 0; i < count; ++i) {
+        const ZRBicycleListPtr parent = parts[pick(parts.size())];
+        const bool isPart = pick(3) == 0;
+        ZRBicycleListPtr item;
+        if (isPart) {
+            item = node(randomTextFrom(rng, false), true);
+        } else {
+            item = entryNamed(pick(3) == 0 ? randomTextFrom(rng, false) : parent->partName(), Date(),
+                              randomTextFrom(rng, false));
+        }
+        item->setNotes(pick(2) == 0 ? std::string() : randomTextFrom(rng, false));
+        parent->insertChildPartOrEntryAtIndex(item, static_cast<std::int32_t>(pick(parent->numberOfChildren() + 1)));
+        item->setDate(randomDate());
+        if (parent != bike) parent->setDate(randomDate());
+        if (isPart) parts.push_back(item);
+    }
+    return bike;
+}
+
+// One open document and what its history must hold.
+struct Tracked {
+    MyDocument* document = nullptr;
+    QString path;
+    // The record after each undo step from the start of the history.
+    std::vector<std::vector<std::uint8_t>> records;
+    std::size_t position = 0;
+    // Where in the history the file's content is, if undo or redo can get there.
+    std::optional<std::size_t> savedAt = 0;
+    // The record as last checked.
+    std::vector<std::uint8_t> current;
+};
+
+class RandomEditingTest : public test_support::DocumentTest {
+protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        previousLocale = QLocale();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+    void TearDown() override {
+        QLocale::setDefault(previousLocale);
+        DocumentTest::TearDown();
+    }
+
+    // ---- randomness
+
+    std::size_t pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(rng); }
+    bool chance(double probability) { return std::bernoulli_distribution(probability)(rng); }
+    template <typename T>
+    const T& oneOf(const std::vector<T>& values) {
+        return values[pick(values.size())];
+    }
+
+    std::string randomText(bool typeable) { return randomTextFrom(rng, typeable); }
+    QString randomNotesKeys() {
+        static const QString keys = QStringLiteral("abcdefghijklmnopqrstuvwxyz  .,-0123456789éüßΩж✓");
+        QString text;
+        const std::size_t length = 1 + pick(6);
+        for (std::size_t i = 0; i < length; ++i) text += keys[static_cast<qsizetype>(pick(keys.size()))];
+        return text;
+    }
+    // Some dates move parts on, others back, some stay.
+    Date randomDate(const ZRBicycleList& item) {
+        const double now = item.date().timeIntervalSinceReferenceDate();
+        const ZRBicycleListPtr parent = item.parent();
+        switch (pick(5)) {
+        case 0: return item.date();
+        case 1: return Date(now - 1.0 - static_cast<double>(pick(400'000'000)));
+        case 2: {
+            const double above = parent ? parent->date().timeIntervalSinceReferenceDate() : now;
+            return Date(std::max(now, above) + 1.0 + static_cast<double>(pick(50'000'000)) + 0.25);
+        }
+        default:
+            return Date(-200'000'000.0 + static_cast<double>(pick(1'200'000'000)) +
+                        static_cast<double>(pick(1000)) / 1000.0);
+        }
+    }
+    QDate randomDay() {
+        return QDate(1995, 1, 1).addDays(static_cast<qint64>(pick(41 * 365)));
+    }
+
+    // ---- driving the document as the user does
+
+    static OutlineView* outline(const Tracked& t) { return t.document->bikeTable(); }
+
+    static void activate(const Tracked& t) { QApplication::setActiveWindow(t.document->documentWindow()); }
+
+    // A random item below the bike; null when there is none.
+    ZRBicycleListPtr randomItem(const Tracked& t) {
+        const auto items = itemsBelow(t.document->theBike());
+        return items.empty() ? nullptr : items[pick(items.size())];
+    }
+
+    // Selects ITEM's row as a click does (its ancestors expanded first).
+    void selectRow(const Tracked& t, const ZRBicycleList* item) {
+        t.document->expandAll();
+        const long row = outline(t)->rowForItem(item);
+        ASSERT_NE(row, kOutlineNoRow);
+        outline(t)->selectRowByExtendingSelection(row, false);
+    }
+
+    // Nothing, one row or two rows selected, among the rows shown.
+    std::string randomSelection(const Tracked& t) {
+        OutlineView* view = outline(t);
+        if (chance(0.3)) t.document->collapseAll();
+        else t.document->expandAll();
+        const long rows = view->numberOfRows();
+        if (rows == 0 || chance(0.2)) {
+            view->deselectAll();
+            return "no row selected";
+        }
+        const long first = static_cast<long>(pick(static_cast<std::size_t>(rows)));
+        view->selectRowByExtendingSelection(first, false);
+        std::string text = "row " + std::to_string(first);
+        if (rows > 1 && chance(0.15)) {
+            const long second = (first + 1 + static_cast<long>(pick(static_cast<std::size_t>(rows - 1)))) % rows;
+            view->selectRowByExtendingSelection(second, true);
+            text += " and row " + std::to_string(second);
+        }
+        return text + " selected";
+    }
+
+    // Opens the edit of ITEM's cell in COLUMN.
+    QLineEdit* editCell(const Tracked& t, const ZRBicycleList* item, const char* column) {
+        t.document->expandAll();
+        OutlineView* view = outline(t);
+        const long row = view->rowForItem(item);
+        EXPECT_NE(row, kOutlineNoRow);
+        view->editColumnRowWithEventSelect(view->columnWithIdentifier(QLatin1String(column)), row, nullptr, true);
+        auto* editor = qobject_cast<QLineEdit*>(view->currentEditor());
+        EXPECT_NE(editor, nullptr) << "no edit opened in " << column;
+        return editor;
+    }
+
+    // Puts TEXT into the open editor, by typing when it can be typed.
+    void enterText(QLineEdit* editor, const QString& text, bool typeable, std::string& log) {
+        if (typeable && chance(0.7)) {
+            editor->selectAll();
+            if (text.isEmpty()) QTest::keyClick(editor, Qt::Key_Backspace);
+            else typeAt(editor, text);
+            log += " typed";
+        } else {
+            editor->setText(text);
+            log += " pasted";
+        }
+    }
+
+    // Ends the open edit the way the user might: Return, Tab (then leaving
+    // the next cell with Escape), or a click on the outline.
+    void commitEdit(const Tracked& t, QLineEdit* editor, std::string& log) {
+        switch (pick(4)) {
+        case 0:
+        case 1:
+            QTest::keyClick(editor, Qt::Key_Return);
+            log += ", Return";
+            break;
+        case 2:
+            QTest::keyClick(editor, Qt::Key_Tab);
+            log += ", Tab";
+            if (auto* next = qobject_cast<QLineEdit*>(outline(t)->currentEditor())) {
+                QTest::keyClick(next, Qt::Key_Escape);
+                log += ", Escape";
+            }
+            break;
+        default: {
+            bool ended = false;
+            Application::performAsOneEvent(
+                [&] { ended = t.document->documentWindow()->makeFirstResponder(outline(t)); });
+            EXPECT_TRUE(ended);
+            log += ", clicked away";
+            break;
+        }
+        }
+        EXPECT_EQ(outline(t)->currentEditor(), nullptr) << "the edit is over";
+    }
+
+    static std::string quoted(const std::string& text) {
+        std::string result = "\"";
+        for (const char c : text) result += c == '\n' ? std::string("\\n") : std::string(1, c);
+        return result + "\"";
+    }
+    static std::string described(const ZRBicycleList* item) {
+        return quoted(item->partName()) + (item->expandable() ? " (part)" : " (entry)");
+    }
+
+    // ---- what the test expects
+
+    // How many undo steps an action is to make: exactly one, or one if (and
+    // only if) it changed the record.
+    struct Expect {
+        bool oneIfChanged;
+    };
+    static constexpr Expect kOneStep{false};
+    static constexpr Expect kStepIfChanged{true};
+
+    struct Before {
+        std::size_t steps;
+        std::vector<std::uint8_t> record;
+        int beeps;
+    };
+    Before before(const Tracked& t) const {
+        return {t.document->undoManager().undoStepCount(), t.current, alerts.beeps};
+    }
+
+    // Books what an action did to the history and checks the document.
+    void settle(Tracked& t, const Before& was, Expect expect, int expectedBeeps = 0) {
+        std::vector<std::uint8_t> record = recordBytes(t.document);
+        const bool changed = record != was.record;
+        const auto steps = static_cast<long>(t.document->undoManager().undoStepCount()) - static_cast<long>(was.steps);
+        EXPECT_EQ(steps, expect.oneIfChanged ? (changed ? 1 : 0) : 1) << "undo steps made";
+        EXPECT_EQ(alerts.beeps - was.beeps, expectedBeeps) << "beeps";
+        if (steps == 1) {
+            // A change made where the file's content is only to be had by
+            // redo leaves no way back to it.
+            if (t.savedAt && *t.savedAt > t.position) t.savedAt.reset();
+            t.records.resize(t.position + 1);
+            t.records.push_back(record);
+            ++t.position;
+        } else {
+            EXPECT_FALSE(changed) << "a change without an undo step";
+        }
+        expectConsistent(t, std::move(record));
+    }
+
+    // The record is the one booked at this point of the history, the tree
+    // keeps its invariants, the outline and the notes pane show it, and the
+    // document is edited unless the history stands where the file was saved.
+    void expectConsistent(Tracked& t) { expectConsistent(t, recordBytes(t.document)); }
+    void expectConsistent(Tracked& t, std::vector<std::uint8_t> record) {
+        MyDocument* document = t.document;
+        const UndoManager& history = document->undoManager();
+        ASSERT_LT(t.position, t.records.size());
+        const std::vector<std::uint8_t>& booked = t.records[t.position];
+        if (record != booked) {
+            ADD_FAILURE() << "the record differs from the one at step " << t.position << ", "
+                          << testing::treeDifference(*readRecordFile(booked), *readRecordFile(record));
+        }
+        t.current = std::move(record);
+        const auto violation = findInvariantViolation(*document->theBike());
+        EXPECT_FALSE(violation.has_value()) << *violation;
+        EXPECT_EQ(history.undoStepCount(), t.position);
+        EXPECT_EQ(history.redoStepCount(), t.records.size() - 1 - t.position);
+        EXPECT_EQ(history.canUndo(), t.position > 0);
+        EXPECT_EQ(history.canRedo(), t.position + 1 < t.records.size());
+        EXPECT_EQ(document->isDocumentEdited(), t.savedAt != t.position)
+            << "at step " << t.position << ", saved at "
+            << (t.savedAt ? std::to_string(*t.savedAt) : std::string("a state no longer reachable"));
+        EXPECT_EQ(document->documentWindow()->isWindowModified(), document->isDocumentEdited());
+        EXPECT_TRUE(alerts.messages.empty()) << alerts.messages.front().text.toStdString() << " "
+                                             << alerts.messages.front().detail.toStdString();
+
+        // The rows are the tree's items in order, below every expanded part.
+        OutlineView* view = outline(t);
+        std::vector<const void*> expected;
+        const std::function<void(const ZRBicycleList*)> walk = [&](const ZRBicycleList* parent) {
+            for (std::size_t i = 0; i < parent->numberOfChildren(); ++i) {
+                const ZRBicycleList* child = parent->childAtIndex(i).get();
+                expected.push_back(child);
+                if (child->hasChildren() && view->isItemExpanded(child)) walk(child);
+            }
+        };
+        walk(document->theBike());
+        std::vector<const void*> shown;
+        for (long row = 0; row < view->numberOfRows(); ++row) shown.push_back(view->itemAtRow(row));
+        EXPECT_TRUE(shown == expected) << "the outline shows " << shown.size() << " rows for " << expected.size()
+                                       << " items, or another order";
+
+        if (view->numberOfSelectedRows() == 1) {
+            const auto* selected = static_cast<const ZRBicycleList*>(view->itemAtRow(view->selectedRow()));
+            ASSERT_NE(selected, nullptr);
+            EXPECT_EQ(document->notesView()->toPlainText().toStdString(), selected->notes())
+                << "the notes pane shows the selected item's notes";
+            EXPECT_FALSE(document->notesView()->isReadOnly());
+        }
+    }
+
+    // ---- the operations
+
+    std::string addOperation(Tracked& t) {
+        MyDocument* document = t.document;
+        OutlineView* view = outline(t);
+        std::string log = randomSelection(t) + ", then ";
+        const Before was = before(t);
+        const std::size_t kind = pick(4);
+        static const char* const commands[] = {"addPart:", "addSubpart:", "addEntryForPart:", "addEntryForBike:"};
+        log += commands[kind];
+        Application::performAsOneEvent([&] {
+            if (chance(0.5)) {
+                document->performAction(commands[kind], nullptr);
+                return;
+            }
+            switch (kind) {
+            case 0: document->addPart(); break;
+            case 1: document->addSubpart(); break;
+            case 2: document->addEntryForPart(); break;
+            default: document->addEntryForBike(); break;
+            }
+        });
+        settle(t, was, kOneStep);
+        auto* editor = qobject_cast<QLineEdit*>(view->currentEditor());
+        EXPECT_NE(editor, nullptr) << "the new item's cell is open for editing";
+        if (editor == nullptr) return log;
+
+        // The cell left open: abandoned, or committed as it is, or with text
+        // of the user's (a step of its own).
+        const Before typed = before(t);
+        switch (pick(4)) {
+        case 0:
+            view->abortEditing();
+            log += ", edit aborted";
+            break;
+        case 1:
+            QTest::keyClick(editor, Qt::Key_Escape);
+            log += ", Escape";
+            break;
+        case 2:
+            log += ", kept as it is";
+            commitEdit(t, editor, log);
+            break;
+        default: {
+            const bool typeable = chance(0.7);
+            const std::string text = randomText(typeable);
+            log += ", given " + quoted(text);
+            enterText(editor, QString::fromStdString(text), typeable, log);
+            commitEdit(t, editor, log);
+            break;
+        }
+        }
+        EXPECT_EQ(view->currentEditor(), nullptr);
+        settle(t, typed, kStepIfChanged);
+        return log;
+    }
+
+    std::string removeOperation(Tracked& t) {
+        const ZRBicycleListPtr item = randomItem(t);
+        if (!item) return "nothing to remove";
+        if (chance(0.5)) selectRow(t, item.get());
+        const std::string log = "remove " + described(item.get());
+        const Before was = before(t);
+        bool removed = false;
+        Application::performAsOneEvent([&] { removed = t.document->removeChild(item); });
+        EXPECT_TRUE(removed);
+        settle(t, was, kOneStep);
+        return log;
+    }
+
+    // A name or a description, through the cell or as a drop of text would
+    // set it.
+    std::string textOperation(Tracked& t, bool name) {
+        const ZRBicycleListPtr item = randomItem(t);
+        if (!item) return "no item";
+        const bool inCell = chance(0.5);
+        // Now and then the text it has already (which may hold what no key
+        // types).
+        const bool same = chance(0.1);
+        const bool typeable = inCell && !same && chance(0.8);
+        const std::string text = same ? (name ? item->partName() : item->description()) : randomText(typeable);
+        std::string log = std::string(name ? "name " : "describe ") + described(item.get()) + " " + quoted(text);
+        const Before was = before(t);
+        if (inCell) {
+            QLineEdit* editor = editCell(t, item.get(), name ? "partName" : "description");
+            if (editor == nullptr) return log;
+            enterText(editor, QString::fromStdString(text), typeable, log);
+            commitEdit(t, editor, log);
+            settle(t, was, kStepIfChanged);
+        } else {
+            log += " directly";
+            Application::performAsOneEvent([&] {
+                if (name) t.document->newPartNameForItem(text, item);
+                else t.document->newDescriptionForItem(text, item);
+            });
+            settle(t, was, kOneStep);
+        }
+        return log;
+    }
+
+    std::string dateOperation(Tracked& t) {
+        const ZRBicycleListPtr item = randomItem(t);
+        if (!item) return "no item";
+        std::string log = "date " + described(item.get());
+        const Before was = before(t);
+        if (chance(0.5)) {
+            const Date date = randomDate(*item);
+            log += " " + std::to_string(date.timeIntervalSinceReferenceDate()) + " directly";
+            Application::performAsOneEvent([&] { t.document->newDateForItem(date, item); });
+            settle(t, was, kOneStep);
+            return log;
+        }
+        QLineEdit* editor = editCell(t, item.get(), "date");
+        if (editor == nullptr) return log;
+        if (chance(0.1)) {
+            // Text that is no day: refused with a beep, the edit stays open
+            // until the user gives up on it.
+            static const std::vector<QString> wrong = {"2/30/2026", "13/1/2026", "soon", "", "0/0/0"};
+            const QString text = oneOf(wrong);
+            log += " \"" + text.toStdString() + "\", refused, Escape";
+            editor->selectAll();
+            if (text.isEmpty()) QTest::keyClick(editor, Qt::Key_Backspace);
+            else QTest::keyClicks(editor, text);
+            QTest::keyClick(editor, Qt::Key_Return);
+            EXPECT_EQ(outline(t)->currentEditor(), editor) << "a refused date keeps its edit open";
+            QTest::keyClick(editor, Qt::Key_Escape);
+            settle(t, was, kStepIfChanged, 1);
+            return log;
+        }
+        const QDate day = randomDay();
+        const bool shortYear = day.year() >= 2000 && chance(0.3);
+        const int year = shortYear ? day.year() % 100 : day.year();
+        const QString text = QStringLiteral("%1/%2/%3")
+                                 .arg(day.month())
+                                 .arg(day.day())
+                                 .arg(year, shortYear ? 2 : 1, 10, QLatin1Char('0'));
+        log += " \"" + text.toStdString() + "\"";
+        enterText(editor, text, true, log);
+        commitEdit(t, editor, log);
+        settle(t, was, kStepIfChanged);
+        return log;
+    }
+
+    std::string notesOperation(Tracked& t) {
+        const ZRBicycleListPtr item = randomItem(t);
+        if (!item) return "no item";
+        selectRow(t, item.get());
+        QPlainTextEdit* notes = t.document->notesView();
+        EXPECT_EQ(notes->toPlainText().toStdString(), item->notes());
+        std::string log = "notes of " + described(item.get());
+        const Before was = before(t);
+        if (chance(0.5)) {
+            // A burst of typing, well over a second after the last one: one
+            // step however many keys.
+            typingClock += 1.5 + static_cast<double>(pick(3000)) / 1000.0;
+            const int bursts = 1 + static_cast<int>(pick(3));
+            for (int i = 0; i < bursts; ++i) {
+                const QString keys = randomNotesKeys();
+                log += " typed \"" + keys.toStdString() + "\"";
+                typeAt(notes, keys, typingClock);
+                typingClock += static_cast<double>(pick(900)) / 1000.0;
+            }
+            EXPECT_EQ(item->notes(), notes->toPlainText().toStdString()) << "every key is written to the item";
+            settle(t, was, kOneStep);
+        } else {
+            const std::string text = chance(0.2) ? std::string() : randomText(false) + "\n" + randomText(false);
+            log += " set to " + quoted(text);
+            {
+                const QSignalBlocker quiet(notes);
+                notes->setPlainText(QString::fromStdString(text));
+            }
+            Application::performAsOneEvent([&] { t.document->_logNotesViewStringWithUndo(true); });
+            settle(t, was, kOneStep);
+        }
+        return log;
+    }
+
+    std::string randomOperation(Tracked& t) {
+        const std::size_t items = itemsBelow(t.document->theBike()).size();
+        for (;;) {
+            switch (pick(12)) {
+            case 0:
+            case 1:
+            case 2:
+                if (items >= kMostItems) continue;
+                return addOperation(t);
+            case 3:
+            case 4:
+                if (items <= kFewestItems) continue;
+                return removeOperation(t);
+            case 5:
+            case 6: return textOperation(t, true);
+            case 7: return textOperation(t, false);
+            case 8:
+            case 9: return dateOperation(t);
+            default: return notesOperation(t);
+            }
+        }
+    }
+
+    // ---- history
+
+    void undo(Tracked& t) {
+        Application::performAsOneEvent([&] { t.document->performAction("undo:", nullptr); });
+        ASSERT_GT(t.position, 0u);
+        --t.position;
+        expectConsistent(t);
+    }
+    void redo(Tracked& t) {
+        Application::performAsOneEvent([&] { t.document->performAction("redo:", nullptr); });
+        ++t.position;
+        expectConsistent(t);
+    }
+
+    void save(Tracked& t) {
+        bool saved = false;
+        Application::performAsOneEvent([&] { saved = t.document->saveDocument(); });
+        EXPECT_TRUE(saved);
+        t.savedAt = t.position;
+        expectConsistent(t);
+        EXPECT_TRUE(readWholeFile(t.path.toStdString()) == t.current) << "the file holds the record";
+    }
+
+    // Closes the document and opens its file again: the record as saved,
+    // not edited, nothing to undo.
+    void reopen(Tracked& t) {
+        if (t.document->isDocumentEdited()) save(t);
+        const auto record = t.current;
+        t.document->close();
+        processPendingEvents();
+        t.document = open(t.path);
+        ASSERT_NE(t.document, nullptr);
+        activate(t);
+        t.records = {recordBytes(t.document)};
+        t.position = 0;
+        t.savedAt = 0;
+        EXPECT_TRUE(t.records[0] == record) << "the file gives back the record saved";
+        expectConsistent(t);
+    }
+
+    Tracked openTracked(const ZRBicycleListPtr& root, const QString& name) {
+        Tracked t;
+        t.path = defaults.filePath(name);
+        t.document = documentShowing(root, t.path);
+        EXPECT_NE(t.document, nullptr);
+        if (t.document == nullptr) return t;
+        activate(t);
+        t.records = {recordBytes(t.document)};
+        expectConsistent(t);
+        return t;
+    }
+
+    std::mt19937 rng;
+    double typingClock = 1000.0;
+    QLocale previousLocale;
+    test_support::ScopedTimeZone zone{"Europe/Berlin"};
+};
+
+TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItEnded) {
+    const std::uint32_t seed = runSeed();
+    SCOPED_TRACE("replay with COGBOOK_RANDOM_SEED=" + std::to_string(seed));
+    rng.seed(seed);
+
+    // Saving names the bike after the file: the bikes carry those names from
+    // the start, so that a save changes nothing but the edited state.
+    std::vector<Tracked> documents;
+    for (int i = 0; i < kDocuments; ++i) {
+        const std::string name = "random" + std::to_string(i);
+        const ZRBicycleListPtr root =
+            i == 0 ? deepTree(name) : randomStartTree(rng, name, 16 + static_cast<int>(pick(30)));
+        documents.push_back(openTracked(root, QString::fromStdString(name + ".cogbook")));
+        ASSERT_NE(documents.back().document, nullptr);
+    }
+
+    std::size_t operations = 0;
+    for (int sequence = 0; sequence < kSequences; ++sequence) {
+        Tracked& t = documents[pick(documents.size())];
+        SCOPED_TRACE("sequence " + std::to_string(sequence) + " on " + t.path.toStdString());
+        activate(t);
+        std::vector<std::string> log;
+        const auto report = [&] {
+            std::ostringstream text;
+            for (std::size_t i = 0; i < log.size(); ++i) text << "\n  " << i + 1 << ". " << log[i];
+            return text.str();
+        };
+
+        const std::size_t start = t.position;
+        const int count = kFewestOperations + static_cast<int>(pick(kMostOperations - kFewestOperations + 1));
+        for (int i = 0; i < count; ++i) {
+            log.push_back(randomOperation(t));
+            ++operations;
+            if (chance(0.04)) {
+                save(t);
+                log.push_back("saved");
+            }
+            ASSERT_FALSE(HasFailure()) << "after:" << report();
+        }
+        const std::size_t end = t.position;
+
+        while (t.position > start) {
+            undo(t);
+            ASSERT_FALSE(HasFailure()) << "undoing to step " << t.position << " after:" << report();
+        }
+        if (chance(0.08)) {
+            // Saved with the whole sequence to redo: redoing edits it again.
+            save(t);
+            log.push_back("saved, all undone");
+            ASSERT_FALSE(HasFailure()) << "after:" << report();
+        }
+        while (t.position < end) {
+            redo(t);
+            ASSERT_FALSE(HasFailure()) << "redoing to step " << t.position << " after:" << report();
+        }
+
+        // Now and then the next changes start from part-way back, or from
+        // the file opened again.
+        if (chance(0.2) && t.position > 0) {
+            const std::size_t back = 1 + pick(std::min<std::size_t>(t.position, kMostOperations));
+            for (std::size_t i = 0; i < back; ++i) undo(t);
+            log.push_back("undone " + std::to_string(back) + " steps");
+        } else if (chance(0.05)) {
+            reopen(t);
+            log.push_back("reopened");
+        }
+        ASSERT_FALSE(HasFailure()) << "after:" << report();
+    }
+    RecordProperty("operations", static_cast<int>(operations));
+}
+
+} // namespace
+} // namespace cogbook

@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <algorithm>
+
 #include "foundation/hooks.h"
 #include "platform/date_text.h"
 #include "platform/document.h"
@@ -174,6 +176,17 @@ int OutlineView::editedColumn() const {
 long OutlineView::editedRow() const {
     if (editor_ == nullptr || !editedIndex_.isValid()) return kOutlineNoRow;
     return rowForItem(itemForIndex(editedIndex_));
+}
+
+bool OutlineView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (trigger == QAbstractItemView::EditKeyPressed && index.isValid()) {
+        const QModelIndex outlineCell = index.siblingAtColumn(std::max(0, treePosition()));
+        if (outlineCell.isValid() && outlineCell != index) {
+            selectionModel()->setCurrentIndex(outlineCell, QItemSelectionModel::NoUpdate);
+            return QTreeView::edit(outlineCell, trigger, event);
+        }
+    }
+    return QTreeView::edit(index, trigger, event);
 }
 
 void OutlineView::editColumnRowWithEventSelect(int column, long row, QEvent* event, bool select) {

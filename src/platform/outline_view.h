@@ -232,6 +232,10 @@ protected:
     // the next row, Tab and Backtab the next or previous editable cell, and
     // anything else nothing.
     virtual void textDidEndEditing(const TextNotification& notification);
+    // The edit key (F2) edits the row's outline column, the one that names
+    // the item, whichever cell is current.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    using QTreeView::edit;
 
 private:
     OutlineNode* nodeForItem(const void* item) const;

@@ -156,6 +156,28 @@ TEST_F(EditingTest, RenamingAPartWithReturnIsOneStepThatAlsoRenamesItsEntries) {
     EXPECT_EQ(names(chain), (std::vector<std::string>{"Waxed", "Chain rings", "Drive chain"}));
 }
 
+TEST_F(EditingTest, F2AndADoubleClickOpenTheCellForEditing) {
+    MyDocument* document = showing(node("Bike", true, {node("Frame", true), node("Fork", true)}));
+    ASSERT_NE(document, nullptr);
+    OutlineView* view = outline(document);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(view->currentEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(view->editedRow(), 1);
+    typeIntoCell(editor, "Carbon fork");
+    EXPECT_EQ(nodeAt(document, {1})->partName(), "Carbon fork");
+
+    const QModelIndex description = view->indexForItem(nodeAt(document, {0}), 1);
+    const QPoint where = view->visualRect(description).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, where);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, where);
+    EXPECT_EQ(view->editedColumn(), view->columnWithIdentifier("description"));
+    EXPECT_EQ(view->editedRow(), 0);
+}
+
 TEST_F(EditingTest, TabCommitsAndMovesToTheNextEditableCellEscapeAbandons) {
     auto root = node("Bike", true, {node("Frame", true), node("Fork", true)});
     MyDocument* document = showing(root);

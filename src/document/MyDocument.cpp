@@ -15,6 +15,7 @@
 #include <unordered_set>
 
 #include "document/ImageAndTextCell.h"
+#include "document/document_support.h"
 #include "document/ZROutlineView.h"
 #include "document/ZRSWDefaultsKeys.h"
 #include "document/ZRTextView.h"
@@ -29,21 +30,29 @@
 #include "ui_MyDocument.h"
 
 namespace cogbook {
-namespace {
 
-constexpr const char* kPartNameColumn = "partName";
-constexpr const char* kDescriptionColumn = "description";
-constexpr const char* kDateColumn = "date";
-constexpr const char* kWindowFrameName = "MyDocumentWindow";
+namespace document_support {
 
-[[noreturn]] void documentAssertion(std::string_view method, const void* object, std::string_view description) {
+void documentAssertion(std::string_view method, const void* object, std::string_view description) {
     AssertionHandler::currentHandler().handleFailureInMethod(method, object, "MyDocument", 0, description);
 }
 
-QDateTime dateTimeFromDate(Date date) {
-    const double milliseconds = date.unixSeconds() * 1000.0;
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(milliseconds)), QTimeZone::systemTimeZone());
+QDateTime outlineDate(Date date) {
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(date.unixSeconds() * 1000.0)),
+                                          QTimeZone::systemTimeZone());
 }
+
+Date dateFromOutline(const QDateTime& dateTime) {
+    return Date::fromUnixSeconds(static_cast<double>(dateTime.toMSecsSinceEpoch()) / 1000.0);
+}
+
+} // namespace document_support
+
+using namespace document_support;
+
+namespace {
+
+constexpr const char* kWindowFrameName = "MyDocumentWindow";
 
 // The display name's base when it shows an extension ("a.b.c" gives "a.b").
 std::optional<QString> baseNameForRoot(const QString& displayName) {
@@ -255,7 +264,7 @@ QVariant MyDocument::outlineViewObjectValueForTableColumnByItem(OutlineView*, co
     const QString& key = column.identifier();
     if (key == QLatin1String(kPartNameColumn)) return QString::fromStdString(node->partName());
     if (key == QLatin1String(kDescriptionColumn)) return QString::fromStdString(node->description());
-    if (key == QLatin1String(kDateColumn)) return dateTimeFromDate(node->date());
+    if (key == QLatin1String(kDateColumn)) return outlineDate(node->date());
     const PlistValue value = node->valueForKey(key.toStdString());
     return value.isString() ? QVariant(QString::fromStdString(value.string())) : QVariant();
 }

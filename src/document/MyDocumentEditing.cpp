@@ -12,31 +12,17 @@
 
 #include "document/MyDocument.h"
 #include "document/ZRTextView.h"
+#include "document/document_support.h"
 #include "foundation/assertion.h"
 #include "foundation/hooks.h"
 #include "foundation/undo_manager.h"
 #include "platform/application.h"
 
 namespace cogbook {
+
+using namespace document_support;
+
 namespace {
-
-constexpr const char* kPartNameColumn = "partName";
-constexpr const char* kDescriptionColumn = "description";
-constexpr const char* kDateColumn = "date";
-
-[[noreturn]] void documentAssertion(std::string_view method, const void* object, std::string_view description) {
-    AssertionHandler::currentHandler().handleFailureInMethod(method, object, "MyDocument", 0, description);
-}
-
-// The date as the outline carries it (to the millisecond).
-QDateTime outlineDate(Date date) {
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(date.unixSeconds() * 1000.0)),
-                                          QTimeZone::systemTimeZone());
-}
-
-Date dateFromOutline(const QDateTime& dateTime) {
-    return Date::fromUnixSeconds(static_cast<double>(dateTime.toMSecsSinceEpoch()) / 1000.0);
-}
 
 // Keys that would change the text of the notes pane.
 bool editsText(const QKeyEvent* key) {

@@ -144,25 +144,17 @@ bool UndoManager::canUndo() const {
 
 bool UndoManager::canRedo() const { return !redoStack_.empty(); }
 
-void UndoManager::undo() {
-    endEventGroup();
-    if (level_ > 0) {
-        AssertionHandler::currentHandler().handleFailureInMethod("undo", this, "UndoManager", 0,
-                                                                 "undo with an undo group still open");
-    }
-    run(undoStack_, Mode::Undoing, kUndoManagerDidUndoChangeNotification);
-}
+void UndoManager::undo() { run(undoStack_, Mode::Undoing, kUndoManagerDidUndoChangeNotification); }
 
-void UndoManager::redo() {
-    endEventGroup();
-    if (level_ > 0) {
-        AssertionHandler::currentHandler().handleFailureInMethod("redo", this, "UndoManager", 0,
-                                                                 "redo with an undo group still open");
-    }
-    run(redoStack_, Mode::Redoing, kUndoManagerDidRedoChangeNotification);
-}
+void UndoManager::redo() { run(redoStack_, Mode::Redoing, kUndoManagerDidRedoChangeNotification); }
 
 void UndoManager::run(std::vector<Group>& from, Mode mode, std::string_view notification) {
+    endEventGroup();
+    if (level_ > 0) {
+        AssertionHandler::currentHandler().handleFailureInMethod(mode == Mode::Undoing ? "undo" : "redo", this,
+                                                                 "UndoManager", 0,
+                                                                 "undo or redo with an undo group still open");
+    }
     if (from.empty() || mode_ != Mode::Normal) return;
     Group step = std::move(from.back());
     from.pop_back();

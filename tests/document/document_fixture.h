@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLocale>
+
 #include <string>
 #include <vector>
 
@@ -16,6 +20,34 @@
 #include "support/gui_support.h"
 
 namespace cogbook::test_support {
+
+// Key presses carrying the given event time (none: the time they are
+// handled), as the window system sends them; any character of the basic
+// plane, as an input method would deliver it.
+inline void typeAt(QWidget* widget, const QString& text, double seconds = 0.0) {
+    const auto stamp = static_cast<quint64>(seconds * 1000.0);
+    for (const QChar c : text) {
+        const int key = c.unicode() < 128 && c.isLetter() ? Qt::Key_A + (c.toLower().unicode() - 'a') : c.unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        press.setTimestamp(stamp);
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        release.setTimestamp(stamp);
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+// The default locale for as long as it lives.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~ScopedLocale() { QLocale::setDefault(previous_); }
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+private:
+    QLocale previous_;
+};
 
 inline PlistValue defaultTemplate() {
     const auto bytes = readWholeFile(COGBOOK_RESOURCE_DIR "/defaultBike.plist");

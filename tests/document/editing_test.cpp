@@ -20,6 +20,7 @@ namespace {
 
 using test_support::node;
 using test_support::processPendingEvents;
+using test_support::typeAt;
 
 Date day(int year, int month, int dayOfMonth, int hour = 9) {
     return Date::fromUnixSeconds(
@@ -30,30 +31,10 @@ QDate localDay(Date date) {
     return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(date.unixSeconds())).date();
 }
 
-// Key presses carrying the given event time, as the window system sends them.
-void typeAt(QWidget* widget, const QString& text, double seconds) {
-    for (const QChar c : text) {
-        const int key = c.isLetter() ? Qt::Key_A + (c.toLower().unicode() - 'a') : c.unicode();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-        press.setTimestamp(static_cast<quint64>(seconds * 1000.0));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
-        release.setTimestamp(static_cast<quint64>(seconds * 1000.0));
-        QApplication::sendEvent(widget, &release);
-    }
-}
-
 class EditingTest : public test_support::DocumentTest {
 protected:
-    void SetUp() override {
-        DocumentTest::SetUp();
-        previousLocale = QLocale();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
-    void TearDown() override {
-        QLocale::setDefault(previousLocale);
-        DocumentTest::TearDown();
-    }
+    // Dates typed and shown the United States way.
+    test_support::ScopedLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
 
     // A document showing ROOT in the key window, everything expanded.
     MyDocument* showing(const ZRBicycleListPtr& root, const char* name = "edit.cogbook") {
@@ -106,7 +87,6 @@ protected:
     static void undo(MyDocument* document) { document->performAction("undo:", nullptr); }
     static void redo(MyDocument* document) { document->performAction("redo:", nullptr); }
 
-    QLocale previousLocale;
 };
 
 TEST_F(EditingTest, RenamingAPartWithReturnIsOneStepThatAlsoRenamesItsEntries) {

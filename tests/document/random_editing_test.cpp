@@ -36,6 +36,7 @@ namespace {
 
 using test_support::node;
 using test_support::processPendingEvents;
+using test_support::typeAt;
 
 constexpr std::uint32_t kDefaultSeed = 20240611;
 constexpr int kDocuments = 4;
@@ -97,22 +98,6 @@ ZRBicycleListPtr deepTree(const std::string& bikeName) {
     auto bike = node(bikeName, true, {frame, drivetrain, entryNamed("Annual check", dayAt(2023, 3, 3, 3, 3))});
     bike->setDate(dayAt(2016, 1, 1, 12, 0));
     return bike;
-}
-
-// Key presses carrying the given event time (none: the time they are
-// handled), as the window system sends them; any character of the basic
-// plane, as an input method would deliver it.
-void typeAt(QWidget* widget, const QString& text, double seconds = 0.0) {
-    const auto stamp = static_cast<quint64>(seconds * 1000.0);
-    for (const QChar c : text) {
-        const int key = c.unicode() < 128 && c.isLetter() ? Qt::Key_A + (c.toLower().unicode() - 'a') : c.unicode();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-        press.setTimestamp(stamp);
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
-        release.setTimestamp(stamp);
-        QApplication::sendEvent(widget, &release);
-    }
 }
 
 // Every item below the bike, parent before children.
@@ -195,15 +180,8 @@ struct Tracked {
 
 class RandomEditingTest : public test_support::DocumentTest {
 protected:
-    void SetUp() override {
-        DocumentTest::SetUp();
-        previousLocale = QLocale();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
-    void TearDown() override {
-        QLocale::setDefault(previousLocale);
-        DocumentTest::TearDown();
-    }
+    // Dates typed and shown the United States way.
+    test_support::ScopedLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
 
     // ---- randomness
 
@@ -691,7 +669,6 @@ protected:
 
     std::mt19937 rng;
     double typingClock = 1000.0;
-    QLocale previousLocale;
     test_support::ScopedTimeZone zone{"Europe/Berlin"};
 };
 

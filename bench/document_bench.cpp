@@ -249,15 +249,18 @@ void reportCounters(benchmark::State& state, const ExpandedLargeRecord& record, 
 
 // A field edit on the entry: COLUMN's cell opened, the text TYPED answers
 // typed over it, Return. HOLDS answers whether the entry then holds what
-// that iteration typed.
+// that iteration typed. Timed: the commit, or (UNDO) its undo, the edit
+// itself then made untimed before each one.
+enum class Timed { Edit, Undo };
 template <typename Typed, typename Holds>
-void measureFieldEdit(benchmark::State& state, const char* column, Typed typed, Holds holds) {
+void measureFieldEdit(benchmark::State& state, const char* column, Typed typed, Holds holds, Timed timed) {
     ExpandedLargeRecord record;
     if (!record.ready()) {
         state.SkipWithError("the record did not open");
         return;
     }
-    const std::size_t stepsBefore = record.document->undoManager().undoStepCount();
+    UndoManager& history = record.document->undoManager();
+    const std::size_t stepsBefore = history.undoStepCount();
     long timedPaints = 0;
     std::size_t iteration = 0;
     for (auto _ : state) {
@@ -268,21 +271,36 @@ void measureFieldEdit(benchmark::State& state, const char* column, Typed typed, 
             break;
         }
         editor->setText(typed(iteration, editor->text()));
+        if (timed == Timed::Undo) {
+            record.commit();
+            record.settle();
+            if (!holds(*record.entry, iteration) || history.undoStepCount() == 0) {
+                state.SkipWithError("the edit to undo was not made");
+                break;
+            }
+        }
+        const std::size_t steps = history.undoStepCount();
         const long paints = record.counter.paints;
         state.ResumeTiming();
 
-        record.commit();
+        if (timed == Timed::Edit) {
+            record.commit();
+        } else {
+            record.undo();
+        }
 
         state.PauseTiming();
         timedPaints += record.counter.paints - paints;
-        if (!holds(*record.entry, iteration) || !record.entrySelected() || record.counter.paints == paints) {
-            state.SkipWithError("the edit did not change, select and repaint the entry");
+        const bool done = timed == Timed::Edit ? holds(*record.entry, iteration)
+                                               : !holds(*record.entry, iteration) && history.undoStepCount() == steps - 1;
+        if (!done || !record.entrySelected() || record.counter.paints == paints) {
+            state.SkipWithError("the change did not reach, select and repaint the entry");
             break;
         }
         ++iteration;
         state.ResumeTiming();
     }
-    reportCounters(state, record, timedPaints, record.document->undoManager().undoStepCount() - stepsBefore);
+    reportCounters(state, record, timedPaints, history.undoStepCount() - stepsBefore);
 }
 
 QString typedName(std::size_t iteration, const QString&) { return QString::fromStdString(alternateName(iteration)); }
@@ -317,75 +335,30 @@ bool holdsDescription(const ZRBicycleList& entry, std::size_t iteration) {
 }
 
 void BM_EditNameOnExpandedLargeRecord(benchmark::State& state) {
-    measureFieldEdit(state, "partName", typedName, holdsName);
+    measureFieldEdit(state, "partName", typedName, holdsName, Timed::Edit);
 }
 BENCHMARK(BM_EditNameOnExpandedLargeRecord)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 void BM_EditDescriptionOnExpandedLargeRecord(benchmark::State& state) {
-    measureFieldEdit(state, "description", typedDescription, holdsDescription);
+    measureFieldEdit(state, "description", typedDescription, holdsDescription, Timed::Edit);
 }
 BENCHMARK(BM_EditDescriptionOnExpandedLargeRecord)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // The date also rolls up to the entry's subpart and part.
 void BM_EditDateOnExpandedLargeRecord(benchmark::State& state) {
-    measureFieldEdit(state, "date", typedDay, holdsDay);
+    measureFieldEdit(state, "date", typedDay, holdsDay, Timed::Edit);
 }
 BENCHMARK(BM_EditDateOnExpandedLargeRecord)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
-// Undo of one field edit, from the command to the refreshed outline. The
-// edit itself is made untimed before each undo.
-template <typename Typed, typename Holds>
-void measureUndo(benchmark::State& state, const char* column, Typed typed, Holds holds) {
-    ExpandedLargeRecord record;
-    if (!record.ready()) {
-        state.SkipWithError("the record did not open");
-        return;
-    }
-    UndoManager& history = record.document->undoManager();
-    const std::size_t stepsBefore = history.undoStepCount();
-    long timedPaints = 0;
-    std::size_t iteration = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        QLineEdit* editor = record.openEdit(column);
-        if (editor == nullptr) {
-            state.SkipWithError("no cell edit opened");
-            break;
-        }
-        editor->setText(typed(iteration, editor->text()));
-        record.commit();
-        record.settle();
-        const std::size_t steps = history.undoStepCount();
-        if (!holds(*record.entry, iteration) || steps == 0) {
-            state.SkipWithError("the edit to undo was not made");
-            break;
-        }
-        const long paints = record.counter.paints;
-        state.ResumeTiming();
-
-        record.undo();
-
-        state.PauseTiming();
-        timedPaints += record.counter.paints - paints;
-        if (holds(*record.entry, iteration) || history.undoStepCount() != steps - 1 || !record.entrySelected() ||
-            record.counter.paints == paints) {
-            state.SkipWithError("the undo did not restore, select and repaint the entry");
-            break;
-        }
-        ++iteration;
-        state.ResumeTiming();
-    }
-    reportCounters(state, record, timedPaints, history.undoStepCount() - stepsBefore);
-}
-
+// Undo of one field edit, from the command to the refreshed outline.
 void BM_UndoNameEditOnExpandedLargeRecord(benchmark::State& state) {
-    measureUndo(state, "partName", typedName, holdsName);
+    measureFieldEdit(state, "partName", typedName, holdsName, Timed::Undo);
 }
 BENCHMARK(BM_UndoNameEditOnExpandedLargeRecord)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // One step that restores three dates: the entry's and the two rolled up.
 void BM_UndoDateEditOnExpandedLargeRecord(benchmark::State& state) {
-    measureUndo(state, "date", typedDay, holdsDay);
+    measureFieldEdit(state, "date", typedDay, holdsDay, Timed::Undo);
 }
 BENCHMARK(BM_UndoDateEditOnExpandedLargeRecord)->Unit(benchmark::kMillisecond)->Repetitions(5);
 

@@ -4,9 +4,7 @@
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QTimeZone>
 
-#include <cmath>
 #include <utility>
 #include <vector>
 

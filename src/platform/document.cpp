@@ -69,10 +69,10 @@ Document::Document() : undoManager_(std::make_unique<UndoManager>()) {
         if (canClose()) close();
     });
     addCommand("undo:", [this](QAction*) {
-        if (UndoManager* manager = window_ ? window_->undoManager() : &undoManager()) manager->undo();
+        if (UndoManager* manager = commandUndoManager()) manager->undo();
     });
     addCommand("redo:", [this](QAction*) {
-        if (UndoManager* manager = window_ ? window_->undoManager() : &undoManager()) manager->redo();
+        if (UndoManager* manager = commandUndoManager()) manager->redo();
     });
 }
 
@@ -96,6 +96,10 @@ void Document::forgetUndoSteps() {
 }
 
 UndoManager* Document::windowWillReturnUndoManager(DocumentWindow*) { return undoManager_.get(); }
+
+UndoManager* Document::commandUndoManager() const {
+    return window_ ? window_->undoManager() : undoManager_.get();
+}
 
 QLineEdit* Document::windowWillReturnFieldEditorToObject(DocumentWindow*, QObject*) { return nullptr; }
 
@@ -288,7 +292,7 @@ bool Document::validateMenuItem(QAction* item) {
     const std::string action = menuItemAction(item);
     if (action == "revertDocumentToSaved:") return !fileName_.isEmpty() && isDocumentEdited();
     if (action == "undo:" || action == "redo:") {
-        const UndoManager* manager = window_ ? window_->undoManager() : &undoManager();
+        const UndoManager* manager = commandUndoManager();
         const bool undo = action == "undo:";
         if (manager == nullptr) {
             setMenuItemTitle(item, undo ? QObject::tr("Undo") : QObject::tr("Redo"));

@@ -123,6 +123,8 @@ private:
     void updateTitle();
     void reportFailure(const QString& text, const QString& reason);
     void observeUndoManager();
+    // What Undo and Redo act on: the window's undo manager.
+    UndoManager* commandUndoManager() const;
     // No undo step may reach this document any more (it closes, or its
     // content was replaced).
     void forgetUndoSteps();

@@ -8,9 +8,27 @@
 
 namespace cogbook {
 
+namespace {
+
+// The path below the source folder, as the code names its own files.
+std::string_view sourceFileName(std::string_view path) {
+    const std::size_t folder = path.rfind("src/");
+    if (folder != std::string_view::npos && (folder == 0 || path[folder - 1] == '/' || path[folder - 1] == '\\'))
+        return path.substr(folder + 4);
+    return path;
+}
+
+} // namespace
+
 AssertionHandler& AssertionHandler::currentHandler() {
     static AssertionHandler handler;
     return handler;
+}
+
+void AssertionHandler::handleFailureInMethod(std::string_view method, const void* object,
+                                             std::string_view description, std::source_location where) {
+    handleFailureInMethod(method, object, sourceFileName(where.file_name()), static_cast<int>(where.line()),
+                          description);
 }
 
 void AssertionHandler::handleFailureInMethod(std::string_view method, const void* object,

@@ -2,6 +2,7 @@
 // InternalInconsistencyException that carries the report.
 #pragma once
 
+#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,12 @@ namespace cogbook {
 class AssertionHandler {
 public:
     static AssertionHandler& currentHandler();
+
+    // As below, with the file and line of the caller (the file named from
+    // its layer folder on: "foundation/undo_manager.cpp").
+    [[noreturn]] void handleFailureInMethod(std::string_view method, const void* object,
+                                            std::string_view description,
+                                            std::source_location where = std::source_location::current());
 
     // Logs "*** Assertion failure in METHOD, FILE:LINE" with the object and the
     // description, then throws InternalInconsistencyException.

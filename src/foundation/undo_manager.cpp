@@ -63,7 +63,7 @@ void UndoManager::beginUndoGrouping() {
 
 void UndoManager::endUndoGrouping() {
     if (level_ == 0) {
-        AssertionHandler::currentHandler().handleFailureInMethod("endUndoGrouping", this, "UndoManager", 0,
+        AssertionHandler::currentHandler().handleFailureInMethod("endUndoGrouping", this,
                                                                  "endUndoGrouping without beginUndoGrouping");
     }
     if (--level_ == 0) closeOutermostGroup();
@@ -152,7 +152,6 @@ void UndoManager::run(std::vector<Group>& from, Mode mode, std::string_view noti
     endEventGroup();
     if (level_ > 0) {
         AssertionHandler::currentHandler().handleFailureInMethod(mode == Mode::Undoing ? "undo" : "redo", this,
-                                                                 "UndoManager", 0,
                                                                  "undo or redo with an undo group still open");
     }
     if (from.empty() || mode_ != Mode::Normal) return;
@@ -182,7 +181,7 @@ void UndoManager::run(std::vector<Group>& from, Mode mode, std::string_view noti
 void UndoManager::enableUndoRegistration() {
     if (disabled_ == 0) {
         AssertionHandler::currentHandler().handleFailureInMethod(
-            "enableUndoRegistration", this, "UndoManager", 0, "enableUndoRegistration without disableUndoRegistration");
+            "enableUndoRegistration", this, "enableUndoRegistration without disableUndoRegistration");
     }
     --disabled_;
 }

@@ -15,6 +15,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/hooks.h"
 #include "foundation/notification_center.h"
+#include "foundation/undo_manager.h"
 #include "support/scoped_time_zone.h"
 
 namespace cogbook {
@@ -123,6 +124,30 @@ TEST(Assertions, ReportToTheLogAndThrowWithTheDetails) {
     }
     setLogHook(previous);
     EXPECT_THAT(logged, ::testing::MatchesRegex(".*doThing:.*MyDocument:42.*went wrong.*"));
+}
+
+TEST(Assertions, NameTheFileAndLineThatFoundTheFailure) {
+    auto previous = setLogHook([](std::string_view) {});
+    int object = 0;
+    int line = 0;
+    try {
+        line = __LINE__, AssertionHandler::currentHandler().handleFailureInMethod("doThing:", &object, "went wrong");
+        ADD_FAILURE() << "must throw";
+    } catch (const InternalInconsistencyException& e) {
+        EXPECT_THAT(e.file(), ::testing::EndsWith("tests/foundation/basics_test.cpp"));
+        EXPECT_EQ(e.line(), line);
+        EXPECT_EQ(e.description(), "went wrong");
+    }
+    // A failure inside the foundation names its file from the layer on.
+    UndoManager undo;
+    try {
+        undo.endUndoGrouping();
+        ADD_FAILURE() << "must throw";
+    } catch (const InternalInconsistencyException& e) {
+        EXPECT_EQ(e.file(), "foundation/undo_manager.cpp");
+        EXPECT_GT(e.line(), 0);
+    }
+    setLogHook(previous);
 }
 
 TEST(Hooks, DeferredActionsRunLaterInOrderIncludingNestedOnes) {

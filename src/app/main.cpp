@@ -13,10 +13,10 @@
 
 #include "app/cli.h"
 #include "app/ZRSWDocumentController.h"
+#include "app/identity.h"
 #include "foundation/user_defaults.h"
 #include "platform/alerts.h"
 #include "platform/application.h"
-#include "platform/images.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     if (isCommandLineForm(args)) return cogbook::runCommandLine(std::move(args), std::cout, std::cerr);
 
     cogbook::Application application(argc, argv);
-    if (auto icon = cogbook::imageNamed(QStringLiteral("cogbook"))) application.setWindowIcon(icon->icon());
+    cogbook::setApplicationIdentity(cogbook::cogbookIdentity());
     cogbook::ZRSWDocumentController::initialize();
     cogbook::ZRSWDocumentController controller;
     controller.awakeFromNib();

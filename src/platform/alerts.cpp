@@ -1,10 +1,13 @@
 #include "platform/alerts.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include <utility>
+
+#include "platform/application_identity.h"
 
 namespace cogbook {
 namespace {
@@ -29,21 +32,16 @@ AlertHooks setAlertHooks(AlertHooks replacement) {
     return std::exchange(hooks(), std::move(replacement));
 }
 
-QString recordFileFilter() {
-    return QObject::tr("Cogbook records (*.%1)").arg(QLatin1String(kRecordFileExtension)) + QStringLiteral(";;") +
-           QObject::tr("All files (*)");
-}
-
 void showMessage(QWidget* parent, AlertStyle style, const QString& text, const QString& detail) {
     if (hooks().message) return hooks().message(parent, style, text, detail);
-    QMessageBox box(iconFor(style), QStringLiteral("Cogbook"), text, QMessageBox::Ok, parent);
+    QMessageBox box(iconFor(style), QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
     box.setInformativeText(detail);
     box.exec();
 }
 
 SaveChangesAnswer askSaveChanges(QWidget* parent, const QString& displayName) {
     if (hooks().askSaveChanges) return hooks().askSaveChanges(parent, displayName);
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Cogbook"),
+    QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
                     QObject::tr("Save the changes to “%1” before closing?").arg(displayName),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setInformativeText(QObject::tr("If you don't save, your changes will be lost."));
@@ -58,7 +56,7 @@ SaveChangesAnswer askSaveChanges(QWidget* parent, const QString& displayName) {
 
 bool confirmRevert(QWidget* parent, const QString& displayName) {
     if (hooks().confirmRevert) return hooks().confirmRevert(parent, displayName);
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Cogbook"),
+    QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
                     QObject::tr("Revert “%1” to the saved version?").arg(displayName),
                     QMessageBox::Cancel, parent);
     box.setInformativeText(QObject::tr("Your current changes will be lost."));
@@ -70,14 +68,16 @@ bool confirmRevert(QWidget* parent, const QString& displayName) {
 
 QStringList chooseFilesToOpen(QWidget* parent, const QString& directory) {
     if (hooks().chooseFilesToOpen) return hooks().chooseFilesToOpen(parent, directory);
-    return QFileDialog::getOpenFileNames(parent, QObject::tr("Open Record"), directory, recordFileFilter());
+    return QFileDialog::getOpenFileNames(parent, applicationIdentity().documentType.openPanelTitle, directory,
+                                         documentFileFilter());
 }
 
 QString chooseSavePath(QWidget* parent, const QString& suggestedPath) {
     if (hooks().chooseSavePath) return hooks().chooseSavePath(parent, suggestedPath);
-    QFileDialog dialog(parent, QObject::tr("Save Record"), suggestedPath, recordFileFilter());
+    const DocumentType& type = applicationIdentity().documentType;
+    QFileDialog dialog(parent, type.savePanelTitle, suggestedPath, documentFileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QLatin1String(kRecordFileExtension));
+    dialog.setDefaultSuffix(type.extension);
     dialog.selectFile(suggestedPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();

@@ -1,6 +1,8 @@
 // The questions and messages a program puts to the user, and the file
 // choosers. Each goes through a replaceable hook, so that tests answer them
-// instead of a person and no test ever waits on a modal dialog.
+// instead of a person and no test ever waits on a modal dialog. Dialogs are
+// titled with the application's display name, and the file choosers show
+// the files of its document type (application_identity.h).
 #pragma once
 
 #include <QString>
@@ -34,9 +36,5 @@ SaveChangesAnswer askSaveChanges(QWidget* parent, const QString& displayName);
 bool confirmRevert(QWidget* parent, const QString& displayName);
 QStringList chooseFilesToOpen(QWidget* parent, const QString& directory);
 QString chooseSavePath(QWidget* parent, const QString& suggestedPath);
-
-// The file-chooser filter of record files.
-QString recordFileFilter();
-inline constexpr const char* kRecordFileExtension = "cogbook";
 
 } // namespace cogbook

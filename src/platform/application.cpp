@@ -14,6 +14,7 @@
 #include "foundation/hooks.h"
 #include "foundation/undo_manager.h"
 #include "platform/alerts.h"
+#include "platform/application_identity.h"
 #include "platform/responder.h"
 
 namespace cogbook {
@@ -38,10 +39,8 @@ double secondsNow() {
 double currentEventTimestamp() { return eventTimestamp; }
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(QStringLiteral("Cogbook"));
-    setApplicationDisplayName(QStringLiteral("Cogbook"));
-    setOrganizationName(QStringLiteral("cogbook"));
-    setDesktopFileName(QStringLiteral("cogbook"));
+    // The program's names, when it handed them over before starting us.
+    applyApplicationIdentity();
 
     setBeepHook([] { QApplication::beep(); });
     setLogHook([](std::string_view message) {

@@ -15,6 +15,7 @@
 #include "foundation/undo_manager.h"
 #include "platform/alerts.h"
 #include "platform/application.h"
+#include "platform/application_identity.h"
 #include "platform/document_controller.h"
 #include "platform/outline_view.h"
 
@@ -109,6 +110,8 @@ Document::~Document() {
     if (auto* controller = DocumentController::sharedDocumentController()) controller->removeDocument(this);
     delete window_.data();
 }
+
+QString Document::fileType() const { return applicationIdentity().documentType.name; }
 
 void Document::setFileName(const QString& path) {
     fileName_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
@@ -226,15 +229,17 @@ bool Document::saveDocument() {
 }
 
 bool Document::saveDocumentAs() {
+    const QString& extension = applicationIdentity().documentType.extension;
+    const QString suffix = extension.isEmpty() ? QString() : QLatin1Char('.') + extension;
     QString suggested = fileName_;
     if (suggested.isEmpty()) {
         QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-        suggested = QDir(folder).filePath(displayName() + QLatin1Char('.') + QLatin1String(kRecordFileExtension));
+        suggested = QDir(folder).filePath(displayName() + suffix);
     }
     QString path = chooseSavePath(window_, suggested);
     if (path.isEmpty()) return false;
-    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + QLatin1String(kRecordFileExtension);
+    if (QFileInfo(path).suffix().isEmpty()) path += suffix;
     const QString previous = fileName_;
     const QString previousName = displayName();
     // The name is set first: what is written may depend on it.

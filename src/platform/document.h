@@ -57,7 +57,9 @@ public:
     // The file's name, or "Untitled", "Untitled 2", … before it has one.
     QString displayName() const;
     void setUntitledName(const QString& name);
-    QString fileType() const { return QStringLiteral("Cogbook Record"); }
+    // The name of the application's one document type (see
+    // application_identity.h).
+    QString fileType() const;
 
     bool isDocumentEdited() const { return changeCount_ != 0 || savedStateLost_; }
     void updateChangeCount(ChangeType change);

@@ -31,16 +31,10 @@ QSizeF naturalSize(const QSvgRenderer& renderer) {
     return size.isEmpty() ? renderer.viewBoxF().size() : size;
 }
 
-// The drawings are filed under what they show; the names the program asks
-// for them by are older than the files.
-const QHash<QString, QString>& drawingFiles() {
-    static const QHash<QString, QString> files = {
-        {QStringLiteral("BikePartIconSmall"), QStringLiteral("part")},
-        {QStringLiteral("Subpart16"), QStringLiteral("subpart")},
-        {QStringLiteral("Hand16"), QStringLiteral("hand")},
-        {QStringLiteral("PencilChain16"), QStringLiteral("pencil-chain")},
-    };
-    return files;
+// The names images are asked for by that differ from their drawings'.
+QHash<QString, QString>& aliases() {
+    static QHash<QString, QString> table;
+    return table;
 }
 
 // NAME without its extension, if it has one.
@@ -83,7 +77,7 @@ public:
     }
 
     QIconEngine* clone() const override { return new ImageIconEngine(image_); }
-    QString key() const override { return QStringLiteral("cogbook-image"); }
+    QString key() const override { return QStringLiteral("platform-image"); }
     QString iconName() override { return image_->name(); }
     bool isNull() override { return false; }
 
@@ -108,7 +102,7 @@ Image::Image(QString name, std::unique_ptr<QSvgRenderer> renderer)
     // Keyed by instance, not by name: readImage may make two images of one
     // name from different drawings.
     static quint64 serial = 0;
-    cacheKey_ = QStringLiteral("cogbook.image.%1.").arg(++serial);
+    cacheKey_ = QStringLiteral("platform.image.%1.").arg(++serial);
 }
 
 Image::~Image() = default;
@@ -152,6 +146,10 @@ std::shared_ptr<const Image> readImage(const QString& name, const QString& path)
     return std::shared_ptr<const Image>(new Image(name, std::move(renderer)));
 }
 
+void setImageAlias(const QString& name, const QString& drawing) {
+    aliases().insert(baseName(name), drawing);
+}
+
 std::shared_ptr<const Image> imageNamed(const QString& name) {
     if (!isPlainName(name)) return nullptr;
     const QString base = baseName(name);
@@ -161,7 +159,7 @@ std::shared_ptr<const Image> imageNamed(const QString& name) {
     // however often it is asked for.
     static QHash<QString, std::shared_ptr<const Image>> images;
     if (const auto found = images.constFind(base); found != images.cend()) return *found;
-    const QString path = kImageFolder + drawingFiles().value(base, base) + QStringLiteral(".svg");
+    const QString path = kImageFolder + aliases().value(base, base) + QStringLiteral(".svg");
     if (!QFile::exists(path)) return nullptr;
     return *images.insert(base, readImage(base, path));
 }

@@ -1,7 +1,7 @@
-// The program's pictures, looked up by name. The names are those the program
-// has always used, which end in bitmap extensions ("Hand16.tif"); the
-// pictures themselves are SVG drawings built into the executable, so they are
-// sharp at every size and device pixel ratio.
+// Pictures looked up by name. A program may ask for them by names that end in
+// bitmap extensions ("Arrow16.tif"); the pictures themselves are SVG drawings
+// built into the executable, so they are sharp at every size and device
+// pixel ratio.
 #pragma once
 
 #include <QIcon>
@@ -35,7 +35,7 @@ public:
     QPixmap pixmap(QSizeF size, qreal devicePixelRatio) const;
     // An icon that renders the drawing at whatever size is asked of it.
     QIcon icon() const;
-    // The base name, without extension: "Hand16" for "Hand16.tif".
+    // The base name, without extension: "Arrow16" for "Arrow16.tif".
     const QString& name() const { return name_; }
 
 private:
@@ -53,6 +53,11 @@ private:
 // Answers the same shared Image for the same base name; a drawing that cannot
 // be read answers null and is reported in the log once. Main thread only.
 std::shared_ptr<const Image> imageNamed(const QString& name);
+
+// Lets NAME (its extension ignored) stand for the drawing DRAWING (a base
+// name), for a program whose names for its pictures are older than the
+// drawings. Takes effect for names not yet looked up. Main thread only.
+void setImageAlias(const QString& name, const QString& drawing);
 
 // Reads the SVG at PATH (a file or a ":/" resource) as an image called NAME.
 // Answers null, with one line in the log, when it cannot be read, is not SVG

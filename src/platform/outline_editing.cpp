@@ -18,9 +18,9 @@
 namespace cogbook {
 namespace {
 
-constexpr const char* kInitialTextProperty = "cogbookInitialText";
+constexpr const char* kInitialTextProperty = "platformInitialText";
 // Set on editors the window lent: they are never deleted by a cell.
-constexpr const char* kLentProperty = "cogbookLentEditor";
+constexpr const char* kLentProperty = "platformLentEditor";
 
 OutlineView* viewOfViewport(QWidget* viewport) {
     return viewport ? qobject_cast<OutlineView*>(viewport->parentWidget()) : nullptr;

@@ -11,8 +11,8 @@
 namespace cogbook {
 namespace {
 
-constexpr const char* kActionProperty = "cogbookAction";
-constexpr const char* kTagProperty = "cogbookTag";
+constexpr const char* kActionProperty = "platformAction";
+constexpr const char* kTagProperty = "platformTag";
 
 FirstResponderProvider& provider() {
     static FirstResponderProvider installed;

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kSmallestSide = 100;
 constexpr int kSaveDelayMs = 400;
-constexpr const char* kAutosaverName = "cogbookFrameAutosaver";
+constexpr const char* kAutosaverName = "platformFrameAutosaver";
 
 class FrameAutosaver : public QObject {
 public:

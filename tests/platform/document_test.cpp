@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
 
 #include <stdexcept>
@@ -13,6 +14,7 @@
 #include "foundation/assertion.h"
 #include "foundation/exceptions.h"
 #include "platform/application.h"
+#include "platform/application_identity.h"
 #include "platform/document.h"
 #include "platform/document_controller.h"
 #include "platform/window_frame.h"
@@ -27,8 +29,10 @@ class TextDocument : public Document {
 public:
     std::string text = "fresh";
     bool failNextWrite = false;
+    QStringList typesWritten;
 
-    std::vector<std::uint8_t> dataRepresentationOfType(const QString&) override {
+    std::vector<std::uint8_t> dataRepresentationOfType(const QString& type) override {
+        typesWritten << type;
         if (failNextWrite) {
             failNextWrite = false;
             throw std::runtime_error("cannot encode");
@@ -63,11 +67,31 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// A program of our own for as long as it lives: the platform knows no other.
+class TestIdentity {
+public:
+    TestIdentity() : previous_(applicationIdentity()) {
+        ApplicationIdentity identity;
+        identity.applicationName = "Test Application";
+        identity.displayName = "Test App";
+        identity.documentType = {"Test Document", "testdoc", "application/x-testdoc", "Test documents", "Open Test",
+                                 "Save Test"};
+        setApplicationIdentity(identity);
+    }
+    ~TestIdentity() { setApplicationIdentity(previous_); }
+    TestIdentity(const TestIdentity&) = delete;
+    TestIdentity& operator=(const TestIdentity&) = delete;
+
+private:
+    ApplicationIdentity previous_;
+};
+
 class PlatformDocumentTest : public testing::Test {
 protected:
     void TearDown() override { test_support::closeAllDocuments(controller); }
     TextDocument* newDocument() { return static_cast<TextDocument*>(controller.newDocument()); }
 
+    TestIdentity identity;
     test_support::ScratchDefaults defaults;
     test_support::ScriptedAlerts alerts;
     TextController controller;
@@ -128,14 +152,37 @@ TEST_F(PlatformDocumentTest, SavingReplacesTheFileWholeOrNotAtAll) {
     EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList({"*ride*"}, QDir::Files | QDir::Hidden),
               QStringList({"ride.txt"}));
 
-    // Save As to a file name without an extension gets the record extension;
-    // cancelling the chooser changes nothing.
+    // Save As to a file name without an extension gets the document type's
+    // extension; cancelling the chooser changes nothing.
     alerts.savePath = defaults.filePath("copy");
     ASSERT_TRUE(document->saveDocumentAs());
-    EXPECT_EQ(document->displayName(), "copy.cogbook");
+    EXPECT_EQ(document->displayName(), "copy.testdoc");
     alerts.savePath.clear();
     EXPECT_FALSE(document->saveDocumentAs());
-    EXPECT_EQ(document->displayName(), "copy.cogbook");
+    EXPECT_EQ(document->displayName(), "copy.testdoc");
+    EXPECT_EQ(document->typesWritten, QStringList(document->typesWritten.size(), "Test Document"));
+}
+
+TEST_F(PlatformDocumentTest, TheProgramsNamesAndDocumentTypeAreTheOnesHandedIn) {
+    EXPECT_EQ(QCoreApplication::applicationName(), "Test Application");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Test App");
+    EXPECT_EQ(documentFileFilter(), "Test documents (*.testdoc);;All files (*)");
+
+    // An untitled document is offered under its name with the extension.
+    TextDocument* document = newDocument();
+    alerts.savePath.clear();
+    EXPECT_FALSE(document->saveDocumentAs());
+    ASSERT_EQ(alerts.suggestedSavePaths.size(), 1);
+    EXPECT_TRUE(alerts.suggestedSavePaths[0].endsWith("/Untitled.testdoc")) << alerts.suggestedSavePaths[0].toStdString();
+
+    // A type without an extension adds none, and the choosers list all files.
+    ApplicationIdentity bare = applicationIdentity();
+    bare.documentType.extension.clear();
+    setApplicationIdentity(bare);
+    EXPECT_EQ(documentFileFilter(), "All files (*)");
+    alerts.savePath = defaults.filePath("plain");
+    ASSERT_TRUE(document->saveDocumentAs());
+    EXPECT_EQ(document->displayName(), "plain");
 }
 
 TEST_F(PlatformDocumentTest, QuitAsksAboutEveryUnsavedDocumentAndStopsOnCancel) {

@@ -1,0 +1,48 @@
+// The program as the desktop knows it: the names and document type it hands
+// the platform agree with the shipped desktop entry and MIME type, and its
+// icon is built in.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+
+#include "app/identity.h"
+#include "app_test_support.h"
+#include "platform/images.h"
+
+namespace cogbook {
+namespace {
+
+QString shipped(const std::string& name) { return QString::fromStdString(test::readText(test::resource(name))); }
+
+TEST(appIdentity, AgreesWithTheDesktopEntryAndTheMimeType) {
+    const ApplicationIdentity identity = cogbookIdentity();
+    const QString desktop = shipped(identity.desktopFileName.toStdString() + ".desktop");
+    ASSERT_FALSE(desktop.isEmpty()) << "no desktop entry named after the desktop file name";
+    EXPECT_TRUE(desktop.contains("\nName=" + identity.displayName + "\n"));
+    EXPECT_TRUE(desktop.contains("\nIcon=" + identity.iconName + "\n"));
+    EXPECT_TRUE(desktop.contains("\nMimeType=" + identity.documentType.mimeType + ";"));
+
+    const QString mime = shipped("cogbook-mime.xml");
+    EXPECT_TRUE(mime.contains("<mime-type type=\"" + identity.documentType.mimeType + "\">"));
+    EXPECT_TRUE(mime.contains("<glob pattern=\"*." + identity.documentType.extension + "\""));
+    EXPECT_EQ(identity.documentType.extension, kRecordFileExtension);
+}
+
+TEST(appIdentity, HandedInItNamesTheProgramItsIconAndItsFiles) {
+    const ApplicationIdentity previous = applicationIdentity();
+    setApplicationIdentity(cogbookIdentity());
+    EXPECT_EQ(QCoreApplication::applicationName(), "Cogbook");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Cogbook");
+    EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
+    const auto icon = imageNamed(applicationIdentity().iconName);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_GE(icon->size().width(), 64);
+    EXPECT_EQ(icon->size().width(), icon->size().height());
+    EXPECT_TRUE(documentFileFilter().startsWith("Cogbook records (*.cogbook)"));
+    setApplicationIdentity(previous);
+}
+
+} // namespace
+} // namespace cogbook

@@ -11,8 +11,10 @@
 
 #include "document/MyDocument.h"
 #include "document/ZRSWDefaultsKeys.h"
+#include "document/ZRSWDocumentNames.h"
 #include "foundation/hooks.h"
 #include "foundation/user_defaults.h"
+#include "platform/application_identity.h"
 #include "platform/images.h"
 
 #ifndef COGBOOK_VERSION
@@ -173,13 +175,13 @@ void ZRSWDocumentController::buildMainMenu() {
 void ZRSWDocumentController::prepareDocumentWindow(QMainWindow* window) {
     QMenuBar* bar = window->menuBar();
     for (QMenu* menu : mainMenus_) bar->addMenu(menu);
-    if (auto icon = imageNamed(QStringLiteral("cogbook"))) window->setWindowIcon(icon->icon());
+    if (auto icon = imageNamed(applicationIdentity().iconName)) window->setWindowIcon(icon->icon());
 }
 
 void ZRSWDocumentController::showAboutBox() {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(tr("About Cogbook"));
-    if (auto icon = imageNamed(QStringLiteral("cogbook"))) box.setIconPixmap(icon->pixmap(QSizeF(64, 64), box.devicePixelRatioF()));
+    if (auto icon = imageNamed(applicationIdentity().iconName)) box.setIconPixmap(icon->pixmap(QSizeF(64, 64), box.devicePixelRatioF()));
     box.setText(tr("<h3>Cogbook %1</h3>").arg(QLatin1String(COGBOOK_VERSION)));
     box.setInformativeText(tr("The maintenance record of a bicycle: its parts, and every service they have had."));
     box.exec();

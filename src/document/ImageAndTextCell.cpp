@@ -47,36 +47,45 @@ void ImageAndTextCell::setImage(std::shared_ptr<const Image> image) {
     if (image != image_) image_ = std::move(image);
 }
 
-QSizeF ImageAndTextCell::imageSize() const {
-    return image_ ? image_->size() : QSizeF();
+namespace {
+
+QSizeF sizeOf(const std::shared_ptr<const Image>& image) {
+    return image ? image->size() : QSizeF();
+}
+
+} // namespace
+
+std::shared_ptr<const Image> ImageAndTextCell::imageFor(const QModelIndex& index) const {
+    return imageForIndex_ ? imageForIndex_(index) : image_;
 }
 
 QRectF ImageAndTextCell::imageFrameForCellFrame(const QRectF& cellFrame) const {
-    return cogbook::imageFrameForCellFrame(cellFrame, imageSize());
+    return cogbook::imageFrameForCellFrame(cellFrame, sizeOf(image_));
 }
 
 void ImageAndTextCell::drawWithFrameInView(const QRectF& frame, QPainter* painter, const QStyleOptionViewItem& option,
                                            const QModelIndex& index) const {
-    if (!image_) {
+    const std::shared_ptr<const Image> image = imageFor(index);
+    if (!image) {
         TextFieldCell::drawWithFrameInView(frame, painter, option, index);
         return;
     }
-    const QSizeF size = image_->size();
+    const QSizeF size = image->size();
     const auto [slice, textFrame] = divideRectAtLeftEdge(frame, size.width() + kImageAndTextCellPadding);
     // Item views are flipped (y grows downwards): the point is the image's
     // lower-left corner, from which its top follows.
     const QPointF corner = imagePointForCellFrame(slice, size, true);
-    image_->drawInRect(painter, QRectF(QPointF(corner.x(), corner.y() - size.height()), size));
+    image->drawInRect(painter, QRectF(QPointF(corner.x(), corner.y() - size.height()), size));
     drawText(textFrame, painter, option, index);
 }
 
 QSizeF ImageAndTextCell::cellSize(const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    return imageAndTextCellSize(TextFieldCell::cellSize(option, index), imageSize());
+    return imageAndTextCellSize(TextFieldCell::cellSize(option, index), sizeOf(imageFor(index)));
 }
 
 void ImageAndTextCell::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                                            const QModelIndex&) const {
-    editor->setGeometry(editingTextFrame(QRectF(option.rect), imageSize()).toAlignedRect());
+                                            const QModelIndex& index) const {
+    editor->setGeometry(editingTextFrame(QRectF(option.rect), sizeOf(imageFor(index))).toAlignedRect());
 }
 
 } // namespace cogbook

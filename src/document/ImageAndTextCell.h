@@ -5,6 +5,7 @@
 #include <QRectF>
 #include <QSizeF>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -42,6 +43,13 @@ public:
     void setImage(std::shared_ptr<const Image> image);
     const std::shared_ptr<const Image>& image() const { return image_; }
 
+    // For a cell whose image differs by row: asked for the image of each
+    // index as it is drawn, measured or edited, in place of the one set. No
+    // row's image is then ever set on the cell while the view paints, and a
+    // row is measured and edited with its own image, not the one painted last.
+    using ImageForIndex = std::function<std::shared_ptr<const Image>(const QModelIndex&)>;
+    void setImageForIndex(ImageForIndex imageForIndex) { imageForIndex_ = std::move(imageForIndex); }
+
     QRectF imageFrameForCellFrame(const QRectF& cellFrame) const;
 
     void drawWithFrameInView(const QRectF& frame, QPainter* painter, const QStyleOptionViewItem& option,
@@ -51,8 +59,9 @@ public:
                               const QModelIndex& index) const override;
 
 private:
-    QSizeF imageSize() const;
+    std::shared_ptr<const Image> imageFor(const QModelIndex& index) const;
     std::shared_ptr<const Image> image_;
+    ImageForIndex imageForIndex_;
 };
 
 } // namespace cogbook

@@ -1,5 +1,10 @@
 // The document: one bike's record tree, shown in an outline beside a notes
-// pane, read from and written to a record file.
+// pane, read from and written to a record file. Its work is filed by
+// concern: MyDocument.cpp (lifecycle and the file), MyDocumentOutline.cpp
+// (the outline's data source and cell icons), MyDocumentFields.cpp (field
+// edits), MyDocumentNotes.cpp (the notes pane), MyDocumentStructure.cpp
+// (adding and removing parts and entries), MyDocumentWindow.cpp (undo
+// manager, field editor, focus, expansion and menu validation).
 #pragma once
 
 #include <QPointer>
@@ -15,6 +20,7 @@
 #include "foundation/date.h"
 #include "model/ZRBicycleList.h"
 #include "platform/document.h"
+#include "platform/images.h"
 #include "platform/outline_view.h"
 
 #include <QLineEdit>
@@ -24,32 +30,6 @@ namespace cogbook {
 
 class ImageAndTextCell;
 class UndoManager;
-class ZRTextView;
-
-inline constexpr std::string_view kZRSWBikeDocumentDidLoadNotification = "ZRSW Bike document did load notification";
-inline constexpr std::string_view kZRSWBikeDocumentWillDeallocNotification =
-    "ZRSW Bike document will dealloc notification";
-
-// The menu items titled by the selection.
-inline constexpr const char* ZRSWAddSubpartMITitlePrefix = "Add Subpart to ";
-inline constexpr const char* ZRSWAddSubpartDisabledMITitle = "Add Subpart";
-inline constexpr const char* ZRSWAddEntryMITitlePrefix = "Add Entry for ";
-inline constexpr const char* ZRSWAddEntryDisabledMITitle = "Add Entry to Subpart";
-inline constexpr int kAddSubpartMenuItemTag = 13;
-inline constexpr int kAddEntryForPartMenuItemTag = 14;
-
-// The nodes of the selected rows of VIEW, in ascending row order.
-std::vector<ZRBicycleListPtr> _itemsForSelectedRowsInOutlineView(const OutlineView* view);
-
-// The name of the icon that marks an item's kind in the "partName" column.
-const char* kindImageName(bool expandable, bool parentIsRoot);
-
-// The one editor of the outline cells of every document window, made on
-// first use and kept for the rest of the run.
-ZRTextView* _tableCellFieldEditor();
-
-// Notes typed within this many seconds of the last change are one undo step.
-inline constexpr double kNotesUndoCoalescingInterval = 1.0;
 
 class MyDocument : public Document, public OutlineViewDataSource, public OutlineViewDelegate {
     Q_OBJECT
@@ -88,6 +68,9 @@ public:
                                                          void* item) override;
     void outlineViewWillDisplayCellForTableColumnItem(OutlineView* view, TextFieldCell* cell,
                                                       const TableColumn& column, void* item) override;
+    // The icon beside ITEM's text in COLUMN: its kind in "partName", a notes
+    // marker in "description" (null without notes), null elsewhere.
+    std::shared_ptr<const Image> imageForTableColumnItem(const TableColumn& column, void* item) const;
 
     // Field editing. Each change registers the same change with the old value
     // as its undo, and selects the item.

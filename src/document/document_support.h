@@ -1,9 +1,11 @@
 // What the document's source files share: the column identifiers, its
-// assertion failures, and dates as the outline carries them.
+// assertion failures, dates as the outline carries them, and how long the
+// notes' typing stays one undo step.
 #pragma once
 
 #include <QDateTime>
 
+#include <source_location>
 #include <string_view>
 
 #include "foundation/date.h"
@@ -14,11 +16,19 @@ inline constexpr const char* kPartNameColumn = "partName";
 inline constexpr const char* kDescriptionColumn = "description";
 inline constexpr const char* kDateColumn = "date";
 
-// Reports the failure from the document ("MyDocument") and throws.
-[[noreturn]] void documentAssertion(std::string_view method, const void* object, std::string_view description);
+// Reports the failure, naming the file and line that found it, and throws.
+[[noreturn]] void documentAssertion(std::string_view method, const void* object, std::string_view description,
+                                    std::source_location where = std::source_location::current());
 
 // To the millisecond, in the local time zone.
 QDateTime outlineDate(Date date);
 Date dateFromOutline(const QDateTime& dateTime);
 
+// Notes typed within this many seconds of the last change are one undo step.
+inline constexpr double kNotesUndoCoalescingInterval = 1.0;
+
 } // namespace cogbook::document_support
+
+namespace cogbook {
+using document_support::kNotesUndoCoalescingInterval;
+} // namespace cogbook

@@ -1,5 +1,12 @@
-// The icon cell's geometry: where the icon goes and where the text starts.
+// The icon cell's geometry: where the icon goes and where the text starts;
+// a cell whose icon differs by row measures, draws and edits each row with
+// its own.
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStandardItemModel>
 
 #include "document/ImageAndTextCell.h"
 
@@ -31,6 +38,36 @@ TEST(ImageAndTextCellGeometry, TextStartsAfterTheImageSlice) {
     EXPECT_EQ(imageAndTextCellSize(QSizeF(50, 18), QSizeF(16, 16)), QSizeF(69, 18));
     // A frame narrower than the slice gives an empty text frame, not a negative one.
     EXPECT_DOUBLE_EQ(drawingTextFrame(QRectF(0, 0, 10, 20), wide).width(), 0.0);
+}
+
+TEST(ImageAndTextCellRows, EachRowIsMeasuredDrawnAndEditedWithItsOwnImage) {
+    QStandardItemModel model;
+    model.appendRow(new QStandardItem(QStringLiteral("Chain")));
+    model.appendRow(new QStandardItem(QStringLiteral("Chain")));
+    const QModelIndex marked = model.index(0, 0);
+    const QModelIndex plain = model.index(1, 0);
+    const auto image = imageNamed(QStringLiteral("hand"));
+    ASSERT_NE(image, nullptr);
+
+    ImageAndTextCell cell;
+    cell.setImageForIndex([&](const QModelIndex& index) { return index == marked ? image : nullptr; });
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 200, 20);
+    EXPECT_DOUBLE_EQ(cell.cellSize(option, marked).width() - cell.cellSize(option, plain).width(),
+                     image->size().width());
+
+    // Drawing the marked row last leaves nothing behind for the plain one.
+    QImage canvas(200, 20, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&canvas);
+        cell.drawWithFrameInView(QRectF(option.rect), &painter, option, marked);
+    }
+    EXPECT_EQ(cell.image(), nullptr) << "drawing sets nothing on the cell";
+    QLineEdit editor;
+    cell.updateEditorGeometry(&editor, option, plain);
+    EXPECT_EQ(editor.geometry().x(), 3);
+    cell.updateEditorGeometry(&editor, option, marked);
+    EXPECT_EQ(editor.geometry().x(), 3 + static_cast<int>(image->size().width()));
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include "document/ImageAndTextCell.h"
 #include "document/MyDocument.h"
 #include "document/ZRSWDefaultsKeys.h"
+#include "document/ZRSWDocumentNames.h"
+#include "document/selection.h"
 #include "foundation/exceptions.h"
 #include "foundation/file_io.h"
 #include "foundation/notification_center.h"

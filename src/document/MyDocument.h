@@ -66,11 +66,15 @@ public:
     OutlineItem outlineViewChildOfItem(OutlineView* view, long index, void* item) override;
     QVariant outlineViewObjectValueForTableColumnByItem(OutlineView* view, const TableColumn& column,
                                                          void* item) override;
+    // The icon beside ITEM's text in COLUMN: its kind in "partName", a notes
+    // marker in "description" (null without notes), null elsewhere. The
+    // window's cells ask for it row by row as they draw; nothing is set on
+    // them while the outline paints, so the document is not the outline's
+    // delegate.
+    std::shared_ptr<const Image> imageForTableColumnItem(const TableColumn& column, void* item) const;
+    // Sets that icon on an image cell of the caller's.
     void outlineViewWillDisplayCellForTableColumnItem(OutlineView* view, TextFieldCell* cell,
                                                       const TableColumn& column, void* item) override;
-    // The icon beside ITEM's text in COLUMN: its kind in "partName", a notes
-    // marker in "description" (null without notes), null elsewhere.
-    std::shared_ptr<const Image> imageForTableColumnItem(const TableColumn& column, void* item) const;
 
     // Field editing. Each change registers the same change with the old value
     // as its undo, and selects the item.

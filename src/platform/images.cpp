@@ -19,7 +19,7 @@
 namespace cogbook {
 namespace {
 
-// Where the build puts the drawings of resources/icons.
+// Where the layers that show drawings build them in.
 const QString kImageFolder = QStringLiteral(":/images/");
 
 // A rendering this many pixels a side would take hundreds of megabytes; no

@@ -201,7 +201,7 @@ ZRChildList& ZRBicycleList::ownChildList() {
 }
 
 std::size_t ZRBicycleList::fileChildrenAtIndex(std::span<const ZRBicycleListPtr> children, std::int64_t index,
-                                        ZRParentDate parentDate, std::string_view caller) {
+                                               ZRParentDate parentDate, std::string_view caller) {
     const std::string method(caller);
     auto refuse = [&](std::string_view why) {
         AssertionHandler::currentHandler().handleFailureInMethod(method, this, "ZRBicycleList", __LINE__,
@@ -221,7 +221,7 @@ std::size_t ZRBicycleList::fileChildrenAtIndex(std::span<const ZRBicycleListPtr>
         for (const ZRBicycleList* node = this; node;) {
             if (!ancestors.insert(node).second) break; // parent links set by hand may loop
             auto parent = node->fields_.parent.lock();
-            node = parent.get(); // kept alive by the child list that holds NODE
+            node = parent.get(); // a link locks only while the node has other owners
         }
         for (const auto& child : children)
             if (ancestors.count(child.get())) refuse("would file an item inside itself");

@@ -62,7 +62,7 @@ public:
     auto end() const { return items_.end(); }
 
 private:
-    friend class ZRBicycleList; // the one writer: ZRBicycleList::fileChildrenAtIndex and removeChild
+    friend class ZRBicycleList; // only filing and removal on the node write the list
     std::vector<ZRBicycleListPtr> items_;
 };
 

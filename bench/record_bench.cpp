@@ -112,6 +112,33 @@ void BM_ReadRecord(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadRecord)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// Filing many children under one part at once, as reading other forms and
+// pasting do: must stay linear in the number of children.
+void BM_BulkFiling(benchmark::State& state) {
+    const auto items = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto part = ZRBicycleList::create();
+        part->setExpandable(true);
+        std::vector<ZRBicycleListPtr> entries;
+        entries.reserve(items);
+        for (std::size_t i = 0; i < items; ++i) {
+            auto entry = ZRBicycleList::create();
+            entry->setCreationDate(std::to_string(i));
+            entries.push_back(std::move(entry));
+        }
+        state.ResumeTiming();
+        part->addChildrenPartsOrEntries(entries);
+        benchmark::DoNotOptimize(part->numberOfChildren());
+        state.PauseTiming();
+        entries.clear();
+        part.reset(); // freeing is not filing
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * items));
+}
+BENCHMARK(BM_BulkFiling)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 void BM_ForwardTraversal(benchmark::State& state) {
     const auto items = static_cast<std::size_t>(state.range(0));
     const auto bike = makeBike(items);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -64,6 +65,8 @@ std::vector<ZRBicycleListPtr>* releaseQueue = nullptr;
 } // namespace
 
 ZRBicycleListPtr ZRBicycleList::create() { return std::make_shared<ZRBicycleList>(Passkey{}); }
+
+ZRBicycleListPtr ZRBicycleList::createBlank() { return std::make_shared<ZRBicycleList>(Passkey{}, true); }
 
 ZRBicycleList::ZRBicycleList(Passkey) {
     resetCreationDate();
@@ -189,59 +192,97 @@ const std::string& ZRBicycleList::bikeTableItemDataType() const {
 
 // ------------------------------------------------------ filing and removing
 
-void ZRBicycleList::makeCreationDateUniqueAmong(const ZRChildList& siblings) {
-    bool collided = true;
-    while (collided) {
-        collided = false;
-        for (const auto& sibling : siblings) {
-            if (sibling->creationDate() == fields_.creationDate) {
-                collided = true;
-                resetCreationDate();
-            }
-        }
-    }
+ZRChildList& ZRBicycleList::ownChildList() {
+    if (!fields_.children)
+        fields_.children = std::make_shared<ZRChildList>();
+    else if (fields_.children.use_count() > 1)
+        fields_.children = std::make_shared<ZRChildList>(*fields_.children);
+    return *fields_.children;
 }
 
-void ZRBicycleList::insertChildPartOrEntryAtIndex(const ZRBicycleListPtr& child,
-                                                  std::int32_t index) {
-    static constexpr std::string_view kMethod = "insertChildPartOrEntry:atIndex:";
-    if (!child) throw InvalidArgumentException("insertChildPartOrEntry:atIndex: given no child");
-    if (!fields_.expandable)
-        AssertionHandler::currentHandler().handleFailureInMethod(
-            kMethod, this, "ZRBicycleList", __LINE__,
-            "insertChildPartOrEntry:atIndex: called on leaf item");
-    // Apart from this node itself, only a node with children can be one of its
-    // ancestors; new nodes, the usual case, skip the climb.
-    for (ZRBicycleListPtr ancestor = child.get() == this || child->numberOfChildren() > 0
-                                         ? shared_from_this()
-                                         : nullptr;
-         ancestor; ancestor = ancestor->fields_.parent.lock()) {
-        if (ancestor == child)
-            AssertionHandler::currentHandler().handleFailureInMethod(
-                kMethod, this, "ZRBicycleList", __LINE__,
-                "insertChildPartOrEntry:atIndex: would file an item inside itself");
-    }
-    const std::size_t count = numberOfChildren();
-    if (fields_.children) {
-        for (const auto& sibling : *fields_.children)
-            if (sibling == child)
-                AssertionHandler::currentHandler().handleFailureInMethod(
-                    kMethod, this, "ZRBicycleList", __LINE__,
-                    "insertChildPartOrEntry:atIndex: item is already filed here");
-    }
-    // Checked before anything changes, so that a refused insertion leaves both
-    // nodes as they were.
-    if (index < 0 || static_cast<std::size_t>(index) > count)
-        throw RangeException("insertChildPartOrEntry:atIndex: index " + std::to_string(index) +
-                             " beyond bounds [0, " + std::to_string(count) + "]");
+std::size_t ZRBicycleList::fileChildrenAtIndex(std::span<const ZRBicycleListPtr> children, std::int64_t index,
+                                               ZRParentDate parentDate, std::string_view caller) {
+    const std::string method(caller);
+    auto refuse = [&](std::string_view why) {
+        AssertionHandler::currentHandler().handleFailureInMethod(method, this, "ZRBicycleList", __LINE__,
+                                                                 method + " " + std::string(why));
+    };
+    for (const auto& child : children)
+        if (!child) throw InvalidArgumentException(method + " given no child");
+    if (!fields_.expandable) refuse("called on leaf item");
 
-    fields_.date = fields_.date.laterDate(child->fields_.date);
-    child->fields_.parent = weak_from_this();
-    if (!fields_.children) fields_.children = std::make_shared<ZRChildList>();
-    child->makeCreationDateUniqueAmong(*fields_.children);
-    auto& items = fields_.children->items_;
-    items.insert(items.begin() + index, child);
-    fields_.hasChildren = true;
+    // Apart from this node itself, only a node that has had children can be
+    // one of its ancestors; new nodes, the usual case, skip the climb.
+    const bool mayBeAncestor = std::any_of(children.begin(), children.end(), [this](const auto& child) {
+        return child.get() == this || child->fields_.children != nullptr;
+    });
+    if (mayBeAncestor) {
+        std::unordered_set<const ZRBicycleList*> ancestors;
+        for (const ZRBicycleList* node = this; node;) {
+            if (!ancestors.insert(node).second) break; // parent links set by hand may loop
+            auto parent = node->fields_.parent.lock();
+            node = parent.get(); // a link locks only while the node has other owners
+        }
+        for (const auto& child : children)
+            if (ancestors.count(child.get())) refuse("would file an item inside itself");
+    }
+
+    const std::size_t count = numberOfChildren();
+    // Many children at once: one map from key to child finds a child given
+    // twice or filed here already (its own key leads to itself) and the keys
+    // taken by another node, in one pass. Views into the creation dates of
+    // filed children, which do not change below.
+    std::unordered_map<std::string_view, const ZRBicycleList*> keys;
+    std::unordered_set<const ZRBicycleList*> clashing; // whose key another node holds
+    if (children.size() == 1) {
+        if (fields_.children)
+            for (const auto& sibling : *fields_.children)
+                if (sibling == children.front()) refuse("item is already filed here");
+    } else {
+        keys.reserve(count + children.size());
+        if (fields_.children)
+            for (const auto& sibling : *fields_.children)
+                if (!keys.emplace(sibling->creationDate(), sibling.get()).second) clashing.insert(sibling.get());
+        for (const auto& child : children) {
+            auto [it, added] = keys.emplace(child->creationDate(), child.get());
+            if (!added && (it->second == child.get() || !clashing.insert(child.get()).second))
+                refuse("item is already filed here");
+        }
+    }
+    // Checked before anything changes, so that a refused filing leaves every
+    // node as it was.
+    if (index < 0 || static_cast<std::uint64_t>(index) > count)
+        throw RangeException(method + " index " + std::to_string(index) + " beyond bounds [0, " +
+                             std::to_string(count) + "]");
+
+    auto& items = ownChildList().items_;
+    std::size_t renamed = 0;
+    if (children.size() == 1) {
+        ZRBicycleList& child = *children.front();
+        auto taken = [&] {
+            return std::any_of(items.begin(), items.end(),
+                               [&](const auto& sibling) { return sibling->creationDate() == child.creationDate(); });
+        };
+        for (; taken(); ++renamed) child.resetCreationDate();
+    } else if (!clashing.empty()) {
+        for (const auto& child : children) {
+            if (!clashing.count(child.get())) continue;
+            while (keys.count(child->creationDate())) child->resetCreationDate();
+            keys.emplace(child->creationDate(), child.get());
+            ++renamed;
+        }
+    }
+    for (const auto& child : children) {
+        if (parentDate == ZRParentDate::takeLater) fields_.date = fields_.date.laterDate(child->fields_.date);
+        child->fields_.parent = weak_from_this();
+    }
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(index), children.begin(), children.end());
+    if (!items.empty()) fields_.hasChildren = true;
+    return renamed;
+}
+
+void ZRBicycleList::insertChildPartOrEntryAtIndex(const ZRBicycleListPtr& child, std::int32_t index) {
+    fileChildrenAtIndex(std::span(&child, 1), index, ZRParentDate::takeLater, "insertChildPartOrEntry:atIndex:");
 }
 
 void ZRBicycleList::addChildPartOrEntry(const ZRBicycleListPtr& child) {
@@ -249,51 +290,21 @@ void ZRBicycleList::addChildPartOrEntry(const ZRBicycleListPtr& child) {
 }
 
 void ZRBicycleList::addChildrenPartsOrEntries(const std::vector<ZRBicycleListPtr>& children) {
-    static constexpr std::string_view kMethod = "addChildrenPartsOrEntries:";
-    auto refuse = [this](std::string_view why) {
-        AssertionHandler::currentHandler().handleFailureInMethod(kMethod, this, "ZRBicycleList",
-                                                                 __LINE__, why);
-    };
-    if (!fields_.expandable) refuse("addChildrenPartsOrEntries: called on leaf item");
-    std::unordered_set<const ZRBicycleList*> ancestors;
-    for (ZRBicycleListPtr node = shared_from_this(); node; node = node->fields_.parent.lock())
-        ancestors.insert(node.get());
-    std::unordered_set<const ZRBicycleList*> filed;
-    if (fields_.children)
-        for (const auto& sibling : *fields_.children) filed.insert(sibling.get());
-    for (const auto& child : children) {
-        if (!child) throw InvalidArgumentException("addChildrenPartsOrEntries: given no child");
-        if (ancestors.count(child.get()))
-            refuse("addChildrenPartsOrEntries: would file an item inside itself");
-        if (!filed.insert(child.get()).second)
-            refuse("addChildrenPartsOrEntries: item is already filed here");
-    }
-
-    if (!fields_.children) fields_.children = std::make_shared<ZRChildList>();
-    auto& items = fields_.children->items_;
-    // Views into the creation dates of filed children, which do not change below.
-    std::unordered_set<std::string_view> keys;
-    keys.reserve(items.size() + children.size());
-    for (const auto& sibling : items) keys.insert(sibling->fields_.creationDate);
-    items.reserve(items.size() + children.size());
-    for (const auto& child : children) {
-        fields_.date = fields_.date.laterDate(child->fields_.date);
-        child->fields_.parent = weak_from_this();
-        while (keys.count(child->fields_.creationDate)) child->resetCreationDate();
-        items.push_back(child);
-        keys.insert(child->fields_.creationDate);
-    }
-    if (!items.empty()) fields_.hasChildren = true;
+    fileChildrenAtIndex(children, static_cast<std::int64_t>(numberOfChildren()), ZRParentDate::takeLater,
+                        "addChildrenPartsOrEntries:");
 }
 
 void ZRBicycleList::removeChild(const ZRBicycleList& child) {
     const std::string key = child.fields_.creationDate; // the child may die below
     ZRBicycleListPtr removed;
     if (fields_.children) {
-        auto& items = fields_.children->items_;
-        auto it = std::find_if(items.begin(), items.end(),
-                               [&](const ZRBicycleListPtr& c) { return c->creationDate() == key; });
-        if (it != items.end()) {
+        const auto& current = fields_.children->items_;
+        const auto found = std::find_if(current.begin(), current.end(),
+                                        [&](const ZRBicycleListPtr& c) { return c->creationDate() == key; });
+        if (found != current.end()) {
+            const auto offset = found - current.begin();
+            auto& items = ownChildList().items_;
+            auto it = items.begin() + offset;
             removed = std::move(*it);
             items.erase(it);
         }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,10 +62,13 @@ public:
     auto end() const { return items_.end(); }
 
 private:
-    friend class ZRBicycleList;
-    friend class ZRRecordDecoder;
+    friend class ZRBicycleList; // only filing and removal on the node write the list
     std::vector<ZRBicycleListPtr> items_;
 };
+
+// What filing does with the parent's date: an edit moves it to the later of
+// its own and the child's; reading a file keeps the dates the file holds.
+enum class ZRParentDate { takeLater, keep };
 
 // The field "dictionary" of a node: a dictionary whose key set is fixed. The
 // "childKeyArray" and "children" entries are the one `children` container;
@@ -90,14 +94,19 @@ public:
     // A new node: fresh creation date, empty strings, the current date, not
     // expandable, no children, no parent.
     static ZRBicycleListPtr create();
+    // A node with empty fields (no creation date, the reference date), for a
+    // reader that fills every field itself.
+    static ZRBicycleListPtr createBlank();
     explicit ZRBicycleList(Passkey);
-    ZRBicycleList(Passkey, bool blank); // no default fields: decoding fills them
+    ZRBicycleList(Passkey, bool blank);
     ~ZRBicycleList();
     ZRBicycleList(const ZRBicycleList&) = delete;
     ZRBicycleList& operator=(const ZRBicycleList&) = delete;
 
     // A new node with the same fields. It shares the parent link and this
     // node's children container (the very same one), and is filed nowhere.
+    // Filing into or removing from either node first gives that node a list
+    // of its own, so that an edit of one never reaches into the other.
     ZRBicycleListPtr copyWithZone() const;
 
     // Identity among siblings, and the key under which the parent files it.
@@ -112,14 +121,17 @@ public:
     static std::string creationDateText(double seconds);
 
     const std::string& partName() const { return fields_.partName; }
+    void setPartName(std::string name) { fields_.partName = std::move(name); }
     void setPartName(std::string_view name) { fields_.partName = name; }
     void setPartName(const char* name) { fields_.partName = name ? name : ""; }
     Date date() const { return fields_.date; }
     void setDate(Date date) { fields_.date = date; }
     const std::string& description() const { return fields_.description; }
+    void setDescription(std::string text) { fields_.description = std::move(text); }
     void setDescription(std::string_view text) { fields_.description = text; }
     void setDescription(const char* text) { fields_.description = text ? text : ""; }
     const std::string& notes() const { return fields_.notes; }
+    void setNotes(std::string text) { fields_.notes = std::move(text); }
     void setNotes(std::string_view text) { fields_.notes = text; }
     void setNotes(const char* text) { fields_.notes = text ? text : ""; }
 
@@ -156,6 +168,21 @@ public:
     std::int32_t childIndex() const;
     // "BikePart form ..." for the bike and parts, "Service entry form ..." otherwise.
     const std::string& bikeTableItemDataType() const;
+
+    // The one way a child enters a child list. Files CHILDREN under this node
+    // at INDEX (0 to the number of children), in order, in time proportional
+    // to the number of children. Each child's creation date is kept unless a
+    // sibling holds it already, in which case the child gets a fresh one; each
+    // child names this node as its parent; this node gets a child list (even
+    // for no children) and "hasChildren" when it holds any. PARENT_DATE says
+    // whether this node's date moves to the later of its own and each child's.
+    // Refused as a whole, changing nothing, when this node is a service entry,
+    // a child is this node or one of its ancestors, a child is given twice or
+    // is filed here already (assertion failures naming CALLER), a child is
+    // null (InvalidArgumentException), or INDEX is out of range (RangeException).
+    // Answers how many children got a fresh creation date.
+    std::size_t fileChildrenAtIndex(std::span<const ZRBicycleListPtr> children, std::int64_t index,
+                             ZRParentDate parentDate, std::string_view caller = "fileChildren:atIndex:");
 
     // Files CHILD under this node at INDEX (0 to the number of children). The
     // child's creation date is made unique among the siblings, and this
@@ -206,13 +233,12 @@ public:
     std::int32_t lastChildCountdown() const { return lastChildCountdown_; }
 
 private:
-    friend class ZRRecordDecoder;
-
     ZRBicycleList* _setTraversalSubtree();
     ZRBicycleList* _clearTraversalComplement();
     ZRBicycleList* _root();
     ZRBicycleList* _deepestChild();
-    void makeCreationDateUniqueAmong(const ZRChildList& siblings);
+    // The children container, made first and no longer shared with a copy.
+    ZRChildList& ownChildList();
 
     ZRBicycleFields fields_;
     bool inTraversalSubtree_ = false;

@@ -1,7 +1,6 @@
 // The property-list forms of a record tree (templates and the full form) and
 // the plain-text rendering. Trees may be deep, so every walk keeps its own stack.
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -128,19 +127,19 @@ void ZRBicycleList::buildFromDictionary(const PlistValue& dictionary) {
         const PlistArray* keys = nullptr;
         const PlistValue* children = nullptr;
         std::size_t next = 0;
-        std::unordered_set<std::string> used{}; // creation dates of the children filed so far
+        std::vector<ZRBicycleListPtr> built{}; // the children made so far, filed when all are made
         std::unordered_map<std::string_view, const PlistValue*> index{}; // "children" by key
     };
     auto fill = [](ZRBicycleList& node, const PlistValue& from) {
         if (!from.isDictionary())
             throw InvalidArgumentException("buildFromDictionary: an item is not a dictionary");
-        node.fields_.creationDate = creationDateFrom(from.find(key(kCreationDateKey)));
-        node.fields_.partName = stringFrom(from.find(key(kPartNameKey)));
-        node.fields_.date = Date::now();
-        node.fields_.description = stringFrom(from.find(key(kDescriptionKey)));
-        node.fields_.notes = stringFrom(from.find(key(kNotesKey)));
-        node.fields_.expandable = booleanFrom(from.find(key(kExpandableKey)));
-        node.fields_.hasChildren = false; // set again by each child actually filed
+        node.setCreationDate(creationDateFrom(from.find(key(kCreationDateKey))));
+        node.setPartName(stringFrom(from.find(key(kPartNameKey))));
+        node.setDate(Date::now());
+        node.setDescription(stringFrom(from.find(key(kDescriptionKey))));
+        node.setNotes(stringFrom(from.find(key(kNotesKey))));
+        node.setExpandable(booleanFrom(from.find(key(kExpandableKey))));
+        node.setHasChildren(false); // set again when children are actually filed
         Frame frame{&node, &from};
         if (booleanFrom(from.find(key(kHasChildrenKey)))) {
             const PlistValue* keys = from.find(key(kChildKeyArrayKey));
@@ -149,6 +148,10 @@ void ZRBicycleList::buildFromDictionary(const PlistValue& dictionary) {
                 frame.children = from.find(key(kChildrenKey));
             }
         }
+        // Filing would refuse it later, after the whole subtree was made.
+        if (frame.keys != nullptr && !frame.keys->empty() && !node.expandable())
+            throw InvalidArgumentException("buildFromDictionary: the service entry \"" + node.partName() +
+                                           "\" lists items under it");
         return frame;
     };
 
@@ -168,8 +171,7 @@ void ZRBicycleList::buildFromDictionary(const PlistValue& dictionary) {
                 if (found != frame.index.end()) childDictionary = found->second;
             }
             if (childDictionary == nullptr)
-                throw InvalidArgumentException("buildFromDictionary: \"" +
-                                               frame.node->fields_.partName +
+                throw InvalidArgumentException("buildFromDictionary: \"" + frame.node->partName() +
                                                "\" lists a child it does not hold");
             auto child = create();
             Frame childFrame = fill(*child, *childDictionary);
@@ -177,19 +179,15 @@ void ZRBicycleList::buildFromDictionary(const PlistValue& dictionary) {
             stack.push_back(std::move(childFrame));
             continue;
         }
+        // Every child of this node is made: file them at once, each unique
+        // among its siblings, and this node under its own parent in turn.
+        if (!frame.built.empty())
+            frame.node->fileChildrenAtIndex(frame.built, 0, ZRParentDate::takeLater, "buildFromDictionary:");
         ZRBicycleListPtr done = std::move(building.back());
         building.pop_back();
         stack.pop_back();
         if (stack.empty()) break;
-        // File DONE at the end of its parent, unique among the siblings filed so far.
-        Frame& parent = stack.back();
-        ZRBicycleList& node = *parent.node;
-        while (!parent.used.insert(done->fields_.creationDate).second) done->resetCreationDate();
-        node.fields_.date = node.fields_.date.laterDate(done->fields_.date);
-        done->fields_.parent = node.weak_from_this();
-        if (!node.fields_.children) node.fields_.children = std::make_shared<ZRChildList>();
-        node.fields_.children->items_.push_back(std::move(done));
-        node.fields_.hasChildren = true;
+        stack.back().built.push_back(std::move(done));
     }
 }
 

@@ -123,7 +123,7 @@ public:
             fail(std::string(role) + " is " + describeKind(ref) + ", not a record item");
         const int index = static_cast<int>(items_.size());
         itemOfRef_[ref] = index;
-        items_.push_back(Item{ref, std::make_shared<ZRBicycleList>(ZRBicycleList::Passkey{}, true)});
+        items_.push_back(Item{ref, ZRBicycleList::createBlank()});
         return index;
     }
 
@@ -132,16 +132,17 @@ public:
         for (std::size_t i = 0; i < items_.size(); ++i) decodeFields(static_cast<int>(i));
     }
 
-    // Checks the shape of the decoded graph, links it, and converts old-form
-    // items. Answers the tops: the items no other item files as a child.
+    // Checks the shape of the decoded graph, converts old-form items, and
+    // files every item under its parent. Answers the tops: the items no other
+    // item files as a child.
     std::vector<int> assemble() {
         std::vector<int> listedBy(items_.size(), -1);
         for (std::size_t p = 0; p < items_.size(); ++p) {
             Item& parent = items_[p];
             const bool holds = !parent.children.empty();
-            if (holds && !parent.node->fields_.expandable)
+            if (holds && !parent.node->expandable())
                 fail(name(static_cast<int>(p)) + " is a service entry but holds items");
-            if (parent.node->fields_.hasChildren != holds)
+            if (parent.node->hasChildren() != holds)
                 fail(name(static_cast<int>(p)) + " says it " + (holds ? "has no" : "has") +
                      " items under it, but " + (holds ? "holds some" : "holds none"));
             for (const auto& [childIndex, keyRef] : parent.children) {
@@ -153,7 +154,7 @@ public:
                     fail(name(childIndex) + " is filed under " + name(static_cast<int>(p)) +
                          " but names another parent");
                 if (!parent.legacy && !child.legacy && child.creationDateRef != keyRef &&
-                    archive_.string(keyRef) != child.node->fields_.creationDate)
+                    archive_.string(keyRef) != child.node->creationDate())
                     fail(name(childIndex) + " is filed under a key that is not its creation date");
             }
         }
@@ -161,9 +162,10 @@ public:
         for (std::size_t i = 0; i < items_.size(); ++i)
             if (listedBy[i] < 0) tops.push_back(static_cast<int>(i));
 
-        // Walk down from the tops: every item must be reached, once, within the depth limit.
-        std::vector<char> reached(items_.size(), 0);
-        std::size_t reachedCount = 0;
+        // Walk down from the tops: every item must be reached, once, within the
+        // depth limit. The walk meets every item before the items below it.
+        std::vector<int> walk;
+        walk.reserve(items_.size());
         for (int top : tops) {
             std::vector<std::pair<int, std::size_t>> stack{{top, 1}};
             while (!stack.empty()) {
@@ -172,13 +174,12 @@ public:
                 if (depth > kMaxRecordDepth)
                     fail("the record is nested deeper than " + std::to_string(kMaxRecordDepth) +
                          " levels");
-                reached[static_cast<std::size_t>(index)] = 1;
-                ++reachedCount;
+                walk.push_back(index);
                 for (const auto& entry : items_[static_cast<std::size_t>(index)].children)
                     stack.emplace_back(entry.first, depth + 1);
             }
         }
-        if (reachedCount != items_.size()) fail("the record's items are filed in a loop");
+        if (walk.size() != items_.size()) fail("the record's items are filed in a loop");
         // A top may still name a parent (an item taken out of its tree); those
         // links must lead up to a top without one.
         for (int top : tops) {
@@ -189,8 +190,14 @@ public:
             }
         }
 
-        link();
         convertLegacy(tops);
+        // Children before their parents: a parent is filed only once its own
+        // subtree is complete, so no filing climbs further than one level.
+        for (auto it = walk.rbegin(); it != walk.rend(); ++it) fileChildren(*it);
+        for (int top : tops) {
+            const Item& item = items_[static_cast<std::size_t>(top)];
+            if (item.parent >= 0) item.node->setParent(items_[static_cast<std::size_t>(item.parent)].node);
+        }
         return tops;
     }
 
@@ -199,7 +206,7 @@ public:
     std::string name(int index) const {
         const auto& node = *items_[static_cast<std::size_t>(index)].node;
         std::string text = "item " + std::to_string(items_[static_cast<std::size_t>(index)].ref);
-        if (!node.fields_.partName.empty()) text += " (\"" + node.fields_.partName + "\")";
+        if (!node.partName().empty()) text += " (\"" + node.partName() + "\")";
         return text;
     }
     [[noreturn]] static void fail(const std::string& message) { throw RecordFileError(message); }
@@ -295,7 +302,7 @@ private:
 
         unsigned seen = 0;
         std::optional<Ref> keyArrayRef, childrenRef;
-        ZRBicycleFields& fields = items_[static_cast<std::size_t>(index)].node->fields_;
+        ZRBicycleList& node = *items_[static_cast<std::size_t>(index)].node;
         for (const auto& [keyRef, value] : entries) {
             const int key = keyIndex(keyRef);
             if (key < 0) continue; // a field this version does not know: not ours to judge
@@ -307,19 +314,19 @@ private:
                     if (archive_.kind(value) != KeyedUnarchiver::Kind::String)
                         fail(name(index) + ": its creation date is " + describeKind(value) +
                              ", not text");
-                    fields.creationDate = archive_.string(value);
+                    node.setCreationDate(archive_.string(value));
                     items_[static_cast<std::size_t>(index)].creationDateRef = value;
                 }
                 break;
-            case kPartNameKey: fields.partName = text(index, value, "part name"); break;
-            case kDescriptionKey: fields.description = text(index, value, "description"); break;
-            case kNotesKey: fields.notes = text(index, value, "notes"); break;
+            case kPartNameKey: node.setPartName(text(index, value, "part name")); break;
+            case kDescriptionKey: node.setDescription(text(index, value, "description")); break;
+            case kNotesKey: node.setNotes(text(index, value, "notes")); break;
             case kDateKey: {
                 if (archive_.kind(value) != KeyedUnarchiver::Kind::Date)
                     fail(name(index) + ": its date is " + describeKind(value) + ", not a date");
                 const Date date = archive_.date(value);
                 if (!date.isRepresentable()) fail(name(index) + ": its date is out of range");
-                fields.date = date;
+                node.setDate(date);
                 break;
             }
             case kParentKey: {
@@ -327,8 +334,8 @@ private:
                 items_[static_cast<std::size_t>(index)].parent = parent;
                 break;
             }
-            case kExpandableKey: fields.expandable = flag(index, value, "expandable"); break;
-            case kHasChildrenKey: fields.hasChildren = flag(index, value, "has-children"); break;
+            case kExpandableKey: node.setExpandable(flag(index, value, "expandable")); break;
+            case kHasChildrenKey: node.setHasChildren(flag(index, value, "has-children")); break;
             case kChildKeyArrayKey: keyArrayRef = value; break;
             case kChildrenKey: childrenRef = value; break;
             }
@@ -396,43 +403,64 @@ private:
         }
     }
 
-    void link() {
-        for (auto& item : items_) {
-            if (item.parent >= 0) item.node->fields_.parent = items_[static_cast<std::size_t>(item.parent)].node;
-            if (!item.hasContainers) continue;
-            auto list = std::make_shared<ZRChildList>();
-            list->items_.reserve(item.children.size());
-            for (const auto& entry : item.children)
-                list->items_.push_back(items_[static_cast<std::size_t>(entry.first)].node);
-            item.node->fields_.children = std::move(list);
+    // Files the children of the item at INDEX, as read: the file's dates and
+    // creation dates stay as they are.
+    void fileChildren(int index) {
+        const Item& item = items_[static_cast<std::size_t>(index)];
+        if (!item.hasContainers) return;
+        if (item.children.empty()) {
+            item.node->setChildren(std::make_shared<ZRChildList>()); // had children once
+            return;
+        }
+        std::vector<ZRBicycleListPtr> children;
+        children.reserve(item.children.size());
+        for (const auto& entry : item.children) children.push_back(items_[static_cast<std::size_t>(entry.first)].node);
+        // Filing gives a second child under one key a fresh creation date; a
+        // record holding two is damaged and refused instead.
+        if (item.node->fileChildrenAtIndex(children, 0, ZRParentDate::keep, "reading a record") > 0) {
+            for (const auto& entry : item.children) {
+                const Item& child = items_[static_cast<std::size_t>(entry.first)];
+                if (!child.legacy && child.node->creationDate() != archive_.string(child.creationDateRef))
+                    fail("two children of \"" + item.node->partName() + "\" share the key " +
+                         archive_.string(child.creationDateRef));
+            }
+            fail("two children of \"" + item.node->partName() + "\" share a key");
         }
     }
 
-    // Old-form items get fresh creation dates, with everything below them.
+    // Old-form items get fresh creation dates, with everything below them,
+    // before anything is filed.
     void convertLegacy(const std::vector<int>& tops) {
         std::vector<int> stack(tops.rbegin(), tops.rend());
         while (!stack.empty()) {
             const int index = stack.back();
             stack.pop_back();
-            Item& item = items_[static_cast<std::size_t>(index)];
-            if (item.legacy) {
-                item.node->convertBicycleList();
-                // Fresh dates never repeat, but a sibling read from the file may
-                // already carry one from the future.
-                if (item.parent >= 0) {
-                    const auto& siblings = items_[static_cast<std::size_t>(item.parent)].node->fields_.children;
-                    for (bool clash = true; clash && siblings;) {
-                        clash = false;
-                        for (const auto& sibling : *siblings)
-                            if (sibling != item.node && sibling->creationDate() == item.node->creationDate())
-                                clash = true;
-                        if (clash) item.node->resetCreationDate();
-                    }
-                }
+            const Item& item = items_[static_cast<std::size_t>(index)];
+            if (!item.legacy) {
+                for (auto it = item.children.rbegin(); it != item.children.rend(); ++it)
+                    stack.push_back(it->first);
                 continue;
             }
-            for (auto it = item.children.rbegin(); it != item.children.rend(); ++it)
-                stack.push_back(it->first);
+            std::vector<int> subtree{index};
+            while (!subtree.empty()) {
+                const Item& below = items_[static_cast<std::size_t>(subtree.back())];
+                subtree.pop_back();
+                below.node->resetCreationDate();
+                for (const auto& entry : below.children) subtree.push_back(entry.first);
+            }
+            // Fresh dates never repeat, but a sibling read from the file may
+            // already carry one from the future.
+            if (item.parent < 0) continue;
+            const auto& siblings = items_[static_cast<std::size_t>(item.parent)].children;
+            for (bool clash = true; clash;) {
+                clash = false;
+                for (const auto& sibling : siblings)
+                    if (sibling.first != index &&
+                        items_[static_cast<std::size_t>(sibling.first)].node->creationDate() ==
+                            item.node->creationDate())
+                        clash = true;
+                if (clash) item.node->resetCreationDate();
+            }
         }
     }
 

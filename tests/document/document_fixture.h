@@ -18,6 +18,7 @@
 #include "model/record_file.h"
 #include "platform/document_controller.h"
 #include "support/gui_support.h"
+#include "support/tree_builder.h"
 
 namespace cogbook::test_support {
 
@@ -59,15 +60,6 @@ protected:
     Document* makeUntitledDocument() override { return new MyDocument; }
     Document* makeDocumentForReading() override { return new MyDocument(MyDocument::ForReading{}); }
 };
-
-// A part with the given name and children, filed in order.
-inline ZRBicycleListPtr node(const std::string& name, bool expandable, std::vector<ZRBicycleListPtr> children = {}) {
-    auto result = ZRBicycleList::create();
-    result->setPartName(name);
-    result->setExpandable(expandable);
-    for (const auto& child : children) result->addChildPartOrEntry(child);
-    return result;
-}
 
 class DocumentTest : public testing::Test {
 protected:

@@ -62,40 +62,28 @@ Date dayAt(int year, int month, int dayOfMonth, int hour, int minute) {
         QDateTime(QDate(year, month, dayOfMonth), QTime(hour, minute)).toSecsSinceEpoch()));
 }
 
-ZRBicycleListPtr entryNamed(const std::string& name, Date date, const std::string& description = "Serviced",
-                            const std::string& notes = "") {
-    auto entry = node(name, false);
-    entry->setDate(date);
-    entry->setDescription(description);
-    entry->setNotes(notes);
-    return entry;
-}
-
-ZRBicycleListPtr partDated(const std::string& name, Date date, std::vector<ZRBicycleListPtr> children) {
-    auto part = node(name, true, std::move(children));
-    part->setDate(date); // after filing: the children moved it on
-    return part;
-}
-
 // Six levels deep, with entries named apart from their parts and parts dated
 // before (and after) their latest child, as record files may hold them.
 ZRBicycleListPtr deepTree(const std::string& bikeName) {
-    auto bearings = partDated("Bearings", dayAt(2025, 3, 1, 10, 0),
-                              {entryNamed("Cups", dayAt(2021, 5, 2, 9, 15), "Greased", "Shimano\ncups"),
-                               partDated("Races", dayAt(2017, 1, 1, 12, 0), {})});
-    auto headset = partDated("Headset", dayAt(2018, 6, 1, 8, 0),
-                             {entryNamed("Headset", dayAt(2022, 7, 3, 18, 45), "Adjusted", "creaks"), bearings});
-    auto fork = partDated("Fork", dayAt(2019, 2, 2, 7, 30),
-                          {entryNamed("Fork", dayAt(2023, 4, 4, 11, 0), "Oil changed"), headset});
-    auto frame = partDated("Frame", dayAt(2020, 8, 8, 8, 8),
-                           {entryNamed("Frame", dayAt(2020, 8, 8, 8, 8)),
-                            entryNamed("Respray", dayAt(2024, 9, 9, 9, 9), "Blue ✓", "Crème"), fork});
-    auto chain = partDated("Chain", dayAt(2024, 1, 1, 6, 0),
-                           {entryNamed("Waxed chain", dayAt(2024, 2, 2, 6, 0), "", "Цепь 𝖢𝗁𝖺𝗂𝗇"),
-                            entryNamed("Chain", dayAt(2023, 12, 12, 6, 0), "Replaced")});
-    auto drivetrain = partDated("Drivetrain", dayAt(2022, 1, 1, 0, 30),
-                                {chain, partDated("Cassette", dayAt(2021, 1, 1, 0, 0), {})});
-    auto bike = node(bikeName, true, {frame, drivetrain, entryNamed("Annual check", dayAt(2023, 3, 3, 3, 3))});
+    using test_support::dated;
+    using test_support::entry;
+    using test_support::part;
+    auto bearings = dated(part("Bearings", {entry("Cups", "Greased", dayAt(2021, 5, 2, 9, 15), "Shimano\ncups"),
+                                            dated(part("Races"), dayAt(2017, 1, 1, 12, 0))}),
+                          dayAt(2025, 3, 1, 10, 0));
+    auto headset = dated(part("Headset", {entry("Headset", "Adjusted", dayAt(2022, 7, 3, 18, 45), "creaks"), bearings}),
+                         dayAt(2018, 6, 1, 8, 0));
+    auto fork = dated(part("Fork", {entry("Fork", "Oil changed", dayAt(2023, 4, 4, 11, 0)), headset}),
+                      dayAt(2019, 2, 2, 7, 30));
+    auto frame = dated(part("Frame", {entry("Frame", "Serviced", dayAt(2020, 8, 8, 8, 8)),
+                                      entry("Respray", "Blue ✓", dayAt(2024, 9, 9, 9, 9), "Crème"), fork}),
+                       dayAt(2020, 8, 8, 8, 8));
+    auto chain = dated(part("Chain", {entry("Waxed chain", "", dayAt(2024, 2, 2, 6, 0), "Цепь 𝖢𝗁𝖺𝗂𝗇"),
+                                      entry("Chain", "Replaced", dayAt(2023, 12, 12, 6, 0))}),
+                       dayAt(2024, 1, 1, 6, 0));
+    auto drivetrain = dated(part("Drivetrain", {chain, dated(part("Cassette"), dayAt(2021, 1, 1, 0, 0))}),
+                            dayAt(2022, 1, 1, 0, 30));
+    auto bike = part(bikeName, {frame, drivetrain, entry("Annual check", "Serviced", dayAt(2023, 3, 3, 3, 3))});
     bike->setDate(dayAt(2016, 1, 1, 12, 0));
     return bike;
 }
@@ -153,8 +141,8 @@ ZRBicycleListPtr randomStartTree(std::mt19937& rng, const std::string& bikeName,
         if (isPart) {
             item = node(randomTextFrom(rng, false), true);
         } else {
-            item = entryNamed(pick(3) == 0 ? randomTextFrom(rng, false) : parent->partName(), Date(),
-                              randomTextFrom(rng, false));
+            item = test_support::entry(pick(3) == 0 ? randomTextFrom(rng, false) : parent->partName(),
+                                       randomTextFrom(rng, false), Date());
         }
         item->setNotes(pick(2) == 0 ? std::string() : randomTextFrom(rng, false));
         parent->insertChildPartOrEntryAtIndex(item, static_cast<std::int32_t>(pick(parent->numberOfChildren() + 1)));

@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -65,19 +66,27 @@ TEST(Utf8, DecodesValidTextAndReplacesEveryInvalidSequence) {
     EXPECT_EQ(out, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x9A\xB2\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
+// Death test style: the value is built and replaced in a child process, so
+// that a destructor recursing through the levels shows as a crash there and
+// a failure here rather than taking the test program down.
 TEST(PlistValue, DeeplyNestedValuesDieWithoutDeepRecursion) {
-    PlistValue nested(PlistArray{});
-    for (int i = 0; i < 300000; ++i) {
-        PlistDictionary level;
-        level.emplace_back("inner", std::move(nested));
-        PlistArray pair;
-        pair.emplace_back(std::move(level));
-        pair.emplace_back(i);
-        nested = PlistValue(std::move(pair));
-    }
-    EXPECT_EQ(nested.array()[0].dictionary()[0].second.array()[1].integer(), 299998);
-    nested = PlistValue(); // the old value dies here
-    EXPECT_TRUE(nested.isNull());
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_EXIT(
+        {
+            PlistValue nested(PlistArray{});
+            for (int i = 0; i < 300000; ++i) {
+                PlistDictionary level;
+                level.emplace_back("inner", std::move(nested));
+                PlistArray pair;
+                pair.emplace_back(std::move(level));
+                pair.emplace_back(i);
+                nested = PlistValue(std::move(pair));
+            }
+            const bool built = nested.array()[0].dictionary()[0].second.array()[1].integer() == 299998;
+            nested = PlistValue(7); // the old value dies here
+            std::exit(built && nested.integer() == 7 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -96,6 +96,15 @@ TEST(TemplateForm, BadDictionariesAreRefused) {
                                             {"hasChildren", true}, {"childKeyArray", PlistArray{"9"}},
                                             {"children", PlistDictionary{}}});
     EXPECT_THROW(ZRBicycleList::create()->buildFromDictionary(missingChild), InvalidArgumentException);
+    // A service entry listing items under it: refused, not built into a tree
+    // whose file would not read back.
+    PlistValue entryWithChildren(PlistDictionary{
+        {"creationDate", "1"}, {"expandable", true}, {"hasChildren", true}, {"childKeyArray", PlistArray{"2"}},
+        {"children", PlistDictionary{{"2", PlistDictionary{{"creationDate", "2"}, {"partName", "Log"},
+                                                           {"hasChildren", true}, {"childKeyArray", PlistArray{"3"}},
+                                                           {"children", PlistDictionary{{"3", PlistDictionary{
+                                                                                                   {"creationDate", "3"}}}}}}}}}});
+    EXPECT_THROW(ZRBicycleList::create()->buildFromDictionary(entryWithChildren), InvalidArgumentException);
 
     // "hasChildren" without any children listed: the node must not claim children it lacks.
     PlistValue claims(PlistDictionary{{"creationDate", "1"}, {"expandable", true}, {"hasChildren", true}});
@@ -167,8 +176,18 @@ TEST_F(TextRendering, OneLinePerItemPreOrderWithNotes) {
 TEST_F(TextRendering, DeepTreesRenderWithoutRecursion) {
     auto bike = testing::partChain(10000).first;
     EXPECT_EQ(bike->stringFromBicycleList()->size(), 10000u * 13u);
+    // The full form of the chain, and the tree built back from it, are as deep.
     auto full = bike->plistConversion();
-    EXPECT_TRUE(full.isDictionary());
+    std::size_t levels = 1;
+    for (const PlistValue* level = &full; const PlistValue* children = level->find("children"); ++levels) {
+        ASSERT_EQ(children->dictionary().size(), 1u);
+        level = &children->dictionary()[0].second;
+    }
+    EXPECT_EQ(levels, 10001u);
+    auto built = ZRBicycleList::create();
+    built->buildFromDictionary(full);
+    EXPECT_EQ(built->stringFromBicycleList()->size(), 10000u * 13u);
+    EXPECT_EQ(findInvariantViolation(*built), std::nullopt);
 }
 
 } // namespace

@@ -100,6 +100,10 @@ TEST(RecordFile, HandCraftedArchiveReads) {
     ASSERT_EQ(bike->numberOfChildren(), 1u);
     EXPECT_EQ(bike->childAtIndex(0)->childAtIndex(0)->partName(), "Lubed");
     EXPECT_EQ(bike->childAtIndex(0)->childAtIndex(0)->date(), Date(2000));
+    // Each part is dated before its child: reading keeps the dates of the
+    // file, where filing an edit would move a parent's on.
+    EXPECT_EQ(bike->date(), Date(0));
+    EXPECT_EQ(bike->childAtIndex(0)->date(), Date(1000));
 }
 
 TEST(RecordFile, DecodesWithPythonsPlistlibToTheKeyedArchiveStructure) {

@@ -1,4 +1,5 @@
-// Builders and comparisons shared by the record-model tests.
+// Larger trees and comparisons shared by the record-model tests, built
+// from the shared test tree builder.
 #pragma once
 
 #include <random>
@@ -6,25 +7,12 @@
 #include <vector>
 
 #include "model/ZRBicycleList.h"
+#include "support/tree_builder.h"
 
 namespace cogbook::testing {
 
-inline ZRBicycleListPtr part(const std::string& name) {
-    auto node = ZRBicycleList::create();
-    node->setPartName(name);
-    node->setExpandable(true);
-    return node;
-}
-
-inline ZRBicycleListPtr entry(const std::string& name, const std::string& description = "",
-                              double date = 0, const std::string& notes = "") {
-    auto node = ZRBicycleList::create();
-    node->setPartName(name);
-    node->setDescription(description);
-    node->setNotes(notes);
-    node->setDate(Date(date));
-    return node;
-}
+using test_support::entry;
+using test_support::part;
 
 // A bike with a chain of DEPTH parts below it, one under the other; answers
 // the bike and the deepest part.

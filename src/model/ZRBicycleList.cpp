@@ -204,8 +204,7 @@ std::size_t ZRBicycleList::fileChildrenAtIndex(std::span<const ZRBicycleListPtr>
                                                ZRParentDate parentDate, std::string_view caller) {
     const std::string method(caller);
     auto refuse = [&](std::string_view why) {
-        AssertionHandler::currentHandler().handleFailureInMethod(method, this, "ZRBicycleList", __LINE__,
-                                                                 method + " " + std::string(why));
+        AssertionHandler::currentHandler().handleFailureInMethod(method, this, method + " " + std::string(why));
     };
     for (const auto& child : children)
         if (!child) throw InvalidArgumentException(method + " given no child");

@@ -76,7 +76,7 @@ TEST_F(QuietLog, RefusedInsertionsLeaveBothNodesAsTheyWere) {
         FAIL() << "inserting into a service entry must fail";
     } catch (const InternalInconsistencyException& e) {
         EXPECT_EQ(e.description(), "insertChildPartOrEntry:atIndex: called on leaf item");
-        EXPECT_EQ(e.file(), "ZRBicycleList");
+        EXPECT_EQ(e.file(), "model/ZRBicycleList.cpp");
     }
     EXPECT_NE(logged_.find("called on leaf item"), std::string::npos);
     EXPECT_EQ(oil->children(), nullptr);

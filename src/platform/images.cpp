@@ -39,6 +39,10 @@ const QHash<QString, QString>& drawingFiles() {
         {QStringLiteral("Subpart16"), QStringLiteral("subpart")},
         {QStringLiteral("Hand16"), QStringLiteral("hand")},
         {QStringLiteral("PencilChain16"), QStringLiteral("pencil-chain")},
+        {QStringLiteral("BikePartIconLarge"), QStringLiteral("AddPart")},
+        {QStringLiteral("Subpart"), QStringLiteral("AddSubpart")},
+        {QStringLiteral("Hand32"), QStringLiteral("AddEntryForBike")},
+        {QStringLiteral("PencilChain"), QStringLiteral("AddEntryForPart")},
     };
     return files;
 }

@@ -16,6 +16,8 @@
 #include "model/ZRBicycleList.h"
 #include "platform/document.h"
 #include "platform/outline_view.h"
+#include "platform/toolbar.h"
+#include "search/ZRSWSearchableDocument.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -38,6 +40,22 @@ inline constexpr const char* ZRSWAddEntryDisabledMITitle = "Add Entry to Subpart
 inline constexpr int kAddSubpartMenuItemTag = 13;
 inline constexpr int kAddEntryForPartMenuItemTag = 14;
 
+// The document toolbar and its items.
+inline constexpr const char* MyDocToolbarIdentifier = "My Document Toolbar Identifier";
+inline constexpr const char* AddPartToolbarItemIdentifier = "Add Part Item Identifier";
+inline constexpr const char* AddSubpartToolbarItemIdentifier = "Add Subpart Item Identifier";
+inline constexpr const char* AddBikeEntryToolbarItemIdentifier = "Add Bike Entry Item Identifier";
+inline constexpr const char* AddPartEntryToolbarItemIdentifier = "Add Part Entry Item Identifier";
+inline constexpr const char* ExpandAllToolbarItemIdentifier = "Expand All Item Identifier";
+inline constexpr const char* CollapseAllToolbarItemIdentifier = "Collapse All Item Identifier";
+inline constexpr const char* SearchDocToolbarItemIdentifier = "Search Document Item Identifier";
+
+// The tags of the find commands.
+inline constexpr int kFindPanelActionShowFindPanel = 1;
+inline constexpr int kFindPanelActionNext = 2;
+inline constexpr int kFindPanelActionPrevious = 3;
+inline constexpr int kFindPanelActionSetFindString = 7;
+
 // The nodes of the selected rows of VIEW, in ascending row order.
 std::vector<ZRBicycleListPtr> _itemsForSelectedRowsInOutlineView(const OutlineView* view);
 
@@ -51,7 +69,11 @@ ZRTextView* _tableCellFieldEditor();
 // Notes typed within this many seconds of the last change are one undo step.
 inline constexpr double kNotesUndoCoalescingInterval = 1.0;
 
-class MyDocument : public Document, public OutlineViewDataSource, public OutlineViewDelegate {
+class MyDocument : public Document,
+                   public OutlineViewDataSource,
+                   public OutlineViewDelegate,
+                   public ZRSWSearchableDocument,
+                   public ToolbarDelegate {
     Q_OBJECT
 public:
     // From the preferred template in the user defaults, or a bare bike. A
@@ -134,6 +156,34 @@ public:
     void collapseAll();
     bool validateMenuItem(QAction* item) override;
 
+    // Searching: what the search classes see of the document, and the find
+    // commands, which the menus, the outline and the toolbar send here.
+    const void* documentIdentity() const override { return static_cast<const void*>(this); }
+    const ZRBicycleListPtr& searchRoot() const override { return theBike_; }
+    ZRBicycleList* lastSelectedItem() const override;
+    void focusOnSearchResult(const ZRBicycleList* item) override { focusOnItemByExtendingSelection(item, false); }
+    QPlainTextEdit* searchNotesView() const override { return notesView_; }
+    QWidget* searchDocumentWindow() const override;
+    // The window became key: this is the document the find panel searches.
+    void windowDidBecomeKey();
+    void performFindPanelAction(QAction* sender);
+    void searchUsingToolbarTextField();
+    void searchUsingSearchPanel();
+
+    // The toolbar, built once the window has loaded; the document is its delegate.
+    void setupToolbar();
+    Toolbar* toolbar() const { return toolbar_; }
+    // The search item while it is in the toolbar, null otherwise.
+    ToolbarItem* activeSearchItem() const { return activeSearchItem_; }
+    std::unique_ptr<ToolbarItem> toolbarItemForItemIdentifierWillBeInsertedIntoToolbar(Toolbar* toolbar,
+                                                                                       const QString& identifier,
+                                                                                       bool willBeInserted) override;
+    QStringList toolbarDefaultItemIdentifiers(Toolbar* toolbar) override;
+    QStringList toolbarAllowedItemIdentifiers(Toolbar* toolbar) override;
+    void toolbarWillAddItem(Toolbar* toolbar, ToolbarItem* item) override;
+    void toolbarDidRemoveItem(Toolbar* toolbar, ToolbarItem* item) override;
+    bool validateToolbarItem(ToolbarItem* item) override;
+
 protected:
     DocumentWindow* makeWindow() override;
     void windowControllerDidLoadNib() override;
@@ -141,6 +191,9 @@ protected:
 
 private:
     void installCommands();
+    void installFindCommands();
+    void installToolbarCommands();
+    void watchForKeyWindow();
     ZRBicycleList* nodeForItem(void* item) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Ends an open cell edit, committing it; false (with a beep) when the
@@ -176,6 +229,8 @@ private:
     const UndoManager* notesStepManager_ = nullptr;
     std::uint64_t notesStepGeneration_ = 0;
     bool settingNotes_ = false;
+    QPointer<Toolbar> toolbar_;
+    ToolbarItem* activeSearchItem_ = nullptr;
 };
 
 } // namespace cogbook

@@ -16,6 +16,7 @@
 #include "document/document_fixture.h"
 #include "foundation/undo_manager.h"
 #include "platform/application.h"
+#include "platform/windows_menu.h"
 #include "search/ZRSWFindManager.h"
 #include "search/ZRSWSearchReport.h"
 #include "search/find_string.h"
@@ -180,6 +181,21 @@ TEST_F(FindTest, TheToolbarFieldOpensTheReportAndItsRowsFollowTheTree) {
     EXPECT_EQ(rows->data(rows->index(2, 0)).toString(), "Rear brake");
     EXPECT_EQ(findString(), QString("BRAKE"));
     EXPECT_EQ(ZRSWSearchReport::searchReportForDocument(other)->searchReportPanel(), nullptr);
+
+    // The Window menu lists both records and the report, and raises the one chosen.
+    QMenu windows;
+    fillWindowsMenu(&windows);
+    QStringList titles;
+    for (const QAction* item : windows.actions()) {
+        if (!item->isSeparator()) titles << menuItemTitle(item);
+    }
+    EXPECT_EQ(titles, QStringList({"road.cogbook", "gravel.cogbook", "Search Results for “BRAKE” in Road"}));
+    windows.actions().constLast()->trigger();
+    processPendingEvents();
+    EXPECT_EQ(QApplication::activeWindow(), report->searchReportPanel());
+    windows.actions().constFirst()->trigger();
+    processPendingEvents();
+    EXPECT_EQ(QApplication::activeWindow(), document->documentWindow());
 
     // Choosing a row reveals its item, alone, in the outline.
     report->searchReportTV()->selectRow(2);

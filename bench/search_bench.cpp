@@ -17,6 +17,8 @@
 #include <memory>
 #include <string>
 
+#include "foundation/hooks.h"
+#include "foundation/notification_center.h"
 #include "search/ZRSWSearchReport.h"
 #include "search/ZRSWSearcher.h"
 #include "search/search_results_model.h"
@@ -29,6 +31,11 @@ using cogbook::ZRBicycleListPtr;
 class BenchDocument : public cogbook::ZRSWSearchableDocument {
 public:
     explicit BenchDocument(ZRBicycleListPtr root) : root_(std::move(root)) {}
+    ~BenchDocument() override {
+        cogbook::NotificationCenter::defaultCenter().postNotificationName(
+            cogbook::kSearchedDocumentWillDeallocNotification, this);
+        cogbook::runDeferredActions();
+    }
     const void* documentIdentity() const override { return this; }
     const ZRBicycleListPtr& searchRoot() const override { return root_; }
     ZRBicycleList* lastSelectedItem() const override { return nullptr; }

@@ -22,8 +22,9 @@ namespace cogbook {
 namespace {
 
 using Registry = std::map<const void*, std::unique_ptr<ZRSWSearchReport>>;
-// Exists only while it has entries.
-std::unique_ptr<Registry> searchReports;
+// Exists only while it has entries. A plain pointer: nothing of it is left to
+// tear down when the program ends, after the notification centre has gone.
+Registry* searchReports = nullptr;
 
 } // namespace
 
@@ -38,7 +39,7 @@ ZRSWSearchReport* ZRSWSearchReport::searchReportForDocument(ZRSWSearchableDocume
             return found->second.get();
         }
     } else {
-        searchReports = std::make_unique<Registry>();
+        searchReports = new Registry;
     }
     std::unique_ptr<ZRSWSearchReport> made(new ZRSWSearchReport(document));
     ZRSWSearchReport* report = made.get();
@@ -150,7 +151,10 @@ void ZRSWSearchReport::bikeDocumentWillDealloc(const void* document) {
     // Ends once the notification has been handled, not inside its handler.
     std::shared_ptr<ZRSWSearchReport> self(found->second.release());
     searchReports->erase(found);
-    if (searchReports->empty()) searchReports.reset();
+    if (searchReports->empty()) {
+        delete searchReports;
+        searchReports = nullptr;
+    }
     performDeferred([self] {});
 }
 

@@ -11,8 +11,9 @@ namespace cogbook {
 namespace {
 
 using Registry = std::map<const void*, std::unique_ptr<ZRSWSearcher>>;
-// Exists only while it has entries.
-std::unique_ptr<Registry> searchers;
+// Exists only while it has entries. A plain pointer: nothing of it is left to
+// tear down when the program ends, after the notification centre has gone.
+Registry* searchers = nullptr;
 
 bool holdsString(const ZRBicycleList& item, const TextMatcher& matcher) {
     return matcher.matches(item.partName()) || matcher.matches(item.description()) || matcher.matches(item.notes());
@@ -27,7 +28,7 @@ ZRSWSearcher* ZRSWSearcher::searcherForDocument(ZRSWSearchableDocument* document
             return found->second.get();
         }
     } else {
-        searchers = std::make_unique<Registry>();
+        searchers = new Registry;
     }
     std::unique_ptr<ZRSWSearcher> made(new ZRSWSearcher(document));
     ZRSWSearcher* searcher = made.get();
@@ -66,7 +67,10 @@ void ZRSWSearcher::bikeDocumentWillDealloc(const void* document) {
     // Ends once the notification has been handled, not inside its handler.
     std::shared_ptr<ZRSWSearcher> self(found->second.release());
     searchers->erase(found);
-    if (searchers->empty()) searchers.reset();
+    if (searchers->empty()) {
+        delete searchers;
+        searchers = nullptr;
+    }
     NotificationCenter::defaultCenter().removeObserver(this);
     performDeferred([self] {});
 }

@@ -16,6 +16,7 @@
 #include "foundation/user_defaults.h"
 #include "platform/application_identity.h"
 #include "platform/images.h"
+#include "platform/windows_menu.h"
 
 #ifndef COGBOOK_VERSION
 #define COGBOOK_VERSION "unknown"
@@ -152,6 +153,18 @@ void ZRSWDocumentController::buildMainMenu() {
     makeMenuItem(edit, tr("Undo"), "undo:", QKeySequence::Undo);
     makeMenuItem(edit, tr("Redo"), "redo:", QKeySequence::Redo);
 
+    // Find: the desktop's standard keys; each item carries its find command's tag.
+    edit->addSeparator();
+    QMenu* find = edit->addMenu(tr("&Find"));
+    makeMenuItem(find, tr("&Find…"), "performFindPanelAction:", QKeySequence::Find, kFindPanelActionShowFindPanel);
+    QAction* findNext = makeMenuItem(find, tr("Find &Next"), "performFindPanelAction:", {}, kFindPanelActionNext);
+    findNext->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_G)});
+    QAction* findPrevious =
+        makeMenuItem(find, tr("Find &Previous"), "performFindPanelAction:", {}, kFindPanelActionPrevious);
+    findPrevious->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)});
+    makeMenuItem(find, tr("&Use Selection for Find"), "performFindPanelAction:", QKeySequence(Qt::CTRL | Qt::Key_E),
+                 kFindPanelActionSetFindString);
+
     auto* record = new QMenu(tr("&Record"));
     makeMenuItem(record, tr("Add &Part"), "addPart:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     makeMenuItem(record, QLatin1String(ZRSWAddSubpartDisabledMITitle), "addSubpart:",
@@ -163,12 +176,18 @@ void ZRSWDocumentController::buildMainMenu() {
     auto* view = new QMenu(tr("&View"));
     makeMenuItem(view, tr("&Expand All"), "expandAll:", QKeySequence(Qt::CTRL | Qt::Key_Right));
     makeMenuItem(view, tr("&Collapse All"), "collapseAll:", QKeySequence(Qt::CTRL | Qt::Key_Left));
+    view->addSeparator();
+    makeMenuItem(view, tr("Customize &Toolbar…"), "runToolbarCustomizationPalette:");
+
+    // Every document window and every search report, filled as it opens.
+    auto* windows = new QMenu(tr("&Window"));
+    connect(windows, &QMenu::aboutToShow, windows, [windows] { fillWindowsMenu(windows); });
 
     auto* help = new QMenu(tr("&Help"));
     QAction* about = makeMenuItem(help, tr("&About Cogbook"), "orderFrontStandardAboutPanel:");
     about->setMenuRole(QAction::AboutRole);
 
-    mainMenus_ = {file, edit, record, view, help};
+    mainMenus_ = {file, edit, record, view, windows, help};
     for (QMenu* menu : mainMenus_) registerMenuForValidation(menu);
 }
 

@@ -85,6 +85,8 @@ void MyDocument::installCommands() {
     addCommand("addSubpart:", [this](QAction*) { addSubpart(); });
     addCommand("addEntryForPart:", [this](QAction*) { addEntryForPart(); });
     addCommand("addEntryForBike:", [this](QAction*) { addEntryForBike(); });
+    installFindCommands();
+    installToolbarCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {
@@ -141,6 +143,8 @@ void MyDocument::windowControllerDidLoadNib() {
     DocumentWindow* window = documentWindow();
     setFrameUsingName(window, QLatin1String(kWindowFrameName));
     setFrameAutosaveName(window, QLatin1String(kWindowFrameName));
+    setupToolbar();
+    watchForKeyWindow();
 
     connect(bikeTable_, &OutlineView::selectionDidChange, this, &MyDocument::outlineViewSelectionDidChange);
     // The document keeps the notes' undo history; the pane keeps none.

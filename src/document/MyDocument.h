@@ -22,6 +22,8 @@
 #include "platform/document.h"
 #include "platform/images.h"
 #include "platform/outline_view.h"
+#include "platform/toolbar.h"
+#include "search/ZRSWSearchableDocument.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -31,7 +33,11 @@ namespace cogbook {
 class ImageAndTextCell;
 class UndoManager;
 
-class MyDocument : public Document, public OutlineViewDataSource, public OutlineViewDelegate {
+class MyDocument : public Document,
+                   public OutlineViewDataSource,
+                   public OutlineViewDelegate,
+                   public ZRSWSearchableDocument,
+                   public ToolbarDelegate {
     Q_OBJECT
 public:
     // From the preferred template in the user defaults, or a bare bike. A
@@ -121,6 +127,34 @@ public:
     void collapseAll();
     bool validateMenuItem(QAction* item) override;
 
+    // Searching: what the search classes see of the document, and the find
+    // commands, which the menus, the outline and the toolbar send here.
+    const void* documentIdentity() const override { return static_cast<const void*>(this); }
+    const ZRBicycleListPtr& searchRoot() const override { return theBike_; }
+    ZRBicycleList* lastSelectedItem() const override;
+    void focusOnSearchResult(const ZRBicycleList* item) override { focusOnItemByExtendingSelection(item, false); }
+    QPlainTextEdit* searchNotesView() const override { return notesView_; }
+    QWidget* searchDocumentWindow() const override;
+    // The window became key: this is the document the find panel searches.
+    void windowDidBecomeKey();
+    void performFindPanelAction(QAction* sender);
+    void searchUsingToolbarTextField();
+    void searchUsingSearchPanel();
+
+    // The toolbar, built once the window has loaded; the document is its delegate.
+    void setupToolbar();
+    Toolbar* toolbar() const { return toolbar_; }
+    // The search item while it is in the toolbar, null otherwise.
+    ToolbarItem* activeSearchItem() const { return activeSearchItem_; }
+    std::unique_ptr<ToolbarItem> toolbarItemForItemIdentifierWillBeInsertedIntoToolbar(Toolbar* toolbar,
+                                                                                       const QString& identifier,
+                                                                                       bool willBeInserted) override;
+    QStringList toolbarDefaultItemIdentifiers(Toolbar* toolbar) override;
+    QStringList toolbarAllowedItemIdentifiers(Toolbar* toolbar) override;
+    void toolbarWillAddItem(Toolbar* toolbar, ToolbarItem* item) override;
+    void toolbarDidRemoveItem(Toolbar* toolbar, ToolbarItem* item) override;
+    bool validateToolbarItem(ToolbarItem* item) override;
+
 protected:
     DocumentWindow* makeWindow() override;
     void windowControllerDidLoadNib() override;
@@ -128,6 +162,9 @@ protected:
 
 private:
     void installCommands();
+    void installFindCommands();
+    void installToolbarCommands();
+    void watchForKeyWindow();
     ZRBicycleList* nodeForItem(void* item) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Ends an open cell edit, committing it; false (with a beep) when the
@@ -163,6 +200,8 @@ private:
     const UndoManager* notesStepManager_ = nullptr;
     std::uint64_t notesStepGeneration_ = 0;
     bool settingNotes_ = false;
+    QPointer<Toolbar> toolbar_;
+    ToolbarItem* activeSearchItem_ = nullptr;
 };
 
 } // namespace cogbook

@@ -16,6 +16,11 @@ void registerOutlineIcons() {
         setImageAlias(QStringLiteral("Subpart16"), QStringLiteral("subpart"));
         setImageAlias(QStringLiteral("Hand16"), QStringLiteral("hand"));
         setImageAlias(QStringLiteral("PencilChain16"), QStringLiteral("pencil-chain"));
+        // The toolbar's larger drawings.
+        setImageAlias(QStringLiteral("BikePartIconLarge"), QStringLiteral("AddPart"));
+        setImageAlias(QStringLiteral("Subpart"), QStringLiteral("AddSubpart"));
+        setImageAlias(QStringLiteral("Hand32"), QStringLiteral("AddEntryForBike"));
+        setImageAlias(QStringLiteral("PencilChain"), QStringLiteral("AddEntryForPart"));
         return true;
     }();
     (void)registered;

@@ -18,4 +18,20 @@ inline constexpr const char* ZRSWAddEntryDisabledMITitle = "Add Entry to Subpart
 inline constexpr int kAddSubpartMenuItemTag = 13;
 inline constexpr int kAddEntryForPartMenuItemTag = 14;
 
+// The document toolbar and its items.
+inline constexpr const char* MyDocToolbarIdentifier = "My Document Toolbar Identifier";
+inline constexpr const char* AddPartToolbarItemIdentifier = "Add Part Item Identifier";
+inline constexpr const char* AddSubpartToolbarItemIdentifier = "Add Subpart Item Identifier";
+inline constexpr const char* AddBikeEntryToolbarItemIdentifier = "Add Bike Entry Item Identifier";
+inline constexpr const char* AddPartEntryToolbarItemIdentifier = "Add Part Entry Item Identifier";
+inline constexpr const char* ExpandAllToolbarItemIdentifier = "Expand All Item Identifier";
+inline constexpr const char* CollapseAllToolbarItemIdentifier = "Collapse All Item Identifier";
+inline constexpr const char* SearchDocToolbarItemIdentifier = "Search Document Item Identifier";
+
+// The tags of the find commands.
+inline constexpr int kFindPanelActionShowFindPanel = 1;
+inline constexpr int kFindPanelActionNext = 2;
+inline constexpr int kFindPanelActionPrevious = 3;
+inline constexpr int kFindPanelActionSetFindString = 7;
+
 } // namespace cogbook

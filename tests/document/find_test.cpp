@@ -1,0 +1,229 @@
+// Searching a record as the user does: the Find menu in one of two windows,
+// the find panel following the window in front, the toolbar's search field
+// and the report it opens.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "document/document_fixture.h"
+#include "foundation/undo_manager.h"
+#include "platform/application.h"
+#include "platform/windows_menu.h"
+#include "search/ZRSWFindManager.h"
+#include "search/ZRSWSearchReport.h"
+#include "search/find_string.h"
+#include "search/search_results_model.h"
+#include "support/gui_support.h"
+
+namespace cogbook {
+namespace {
+
+using test_support::node;
+using test_support::processPendingEvents;
+
+class FindTest : public test_support::DocumentTest {
+protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        clearFindStringForTesting();
+        find = makeMenuItem(&menu, "Find…", "performFindPanelAction:", {}, kFindPanelActionShowFindPanel);
+        next = makeMenuItem(&menu, "Find Next", "performFindPanelAction:", {}, kFindPanelActionNext);
+        previous = makeMenuItem(&menu, "Find Previous", "performFindPanelAction:", {}, kFindPanelActionPrevious);
+        useSelection = makeMenuItem(&menu, "Use Selection for Find", "performFindPanelAction:", {},
+                                    kFindPanelActionSetFindString);
+    }
+    void TearDown() override {
+        DocumentTest::TearDown();
+        delete ZRSWFindManager::existingFindManager();
+        processPendingEvents();
+    }
+
+    // bike NAME: Brakes(Front brake, Rear brake), Chain(Chain waxed), Saddle
+    MyDocument* showBike(const std::string& name, const char* file) {
+        auto bike = node(name, true,
+                         {node("Brakes", true, {node("Front brake", false), node("Rear brake", false)}),
+                          node("Chain", true, {node("Chain waxed", false)}), node("Saddle", false)});
+        MyDocument* document = documentShowing(bike, defaults.filePath(QLatin1String(file)));
+        QApplication::setActiveWindow(document->documentWindow());
+        processPendingEvents();
+        return document;
+    }
+    static std::string selectedName(const MyDocument* document) {
+        const auto items = _itemsForSelectedRowsInOutlineView(document->bikeTable());
+        return items.size() == 1 ? items.front()->partName() : std::string("(") + std::to_string(items.size()) + ")";
+    }
+
+    QMenu menu;
+    QAction* find = nullptr;
+    QAction* next = nullptr;
+    QAction* previous = nullptr;
+    QAction* useSelection = nullptr;
+};
+
+TEST_F(FindTest, ThePanelFollowsTheWindowInFrontAndClosesWithTheLastDocument) {
+    MyDocument* road = showBike("Road", "road.cogbook");
+    MyDocument* gravel = showBike("Gravel", "gravel.cogbook");
+    find->trigger();
+    ZRSWFindManager* manager = ZRSWFindManager::existingFindManager();
+    ASSERT_NE(manager, nullptr);
+    ASSERT_TRUE(manager->findPanel()->isVisible());
+    EXPECT_EQ(manager->findCaptionField()->text(), "Search in Gravel");
+
+    QApplication::setActiveWindow(road->documentWindow());
+    EXPECT_EQ(manager->findCaptionField()->text(), "Search in Road");
+    // The panel in front does not change the document searched.
+    QApplication::setActiveWindow(manager->findPanel());
+    EXPECT_EQ(manager->currentDocument(), road);
+
+    // Find Previous from the menu turns the panel's switch on, and finds
+    // upwards from the bottom in the window in front.
+    QApplication::setActiveWindow(gravel->documentWindow());
+    manager->setSearchString(QString("brake"));
+    previous->trigger();
+    EXPECT_TRUE(manager->searchBackwardSwitch()->isChecked());
+    EXPECT_EQ(manager->findNextButton()->text(), "Find Previous");
+    EXPECT_EQ(selectedName(gravel), "Rear brake");
+    EXPECT_EQ(selectedName(road), "(0)");
+    next->trigger();
+    EXPECT_FALSE(manager->searchBackwardSwitch()->isChecked());
+    EXPECT_EQ(manager->findNextButton()->text(), "Find Next");
+
+    gravel->close();
+    processPendingEvents();
+    EXPECT_EQ(manager->findCaptionField()->text(), "Search in Road");
+    EXPECT_TRUE(manager->findPanel()->isVisible());
+    road->close();
+    processPendingEvents();
+    EXPECT_EQ(ZRSWFindManager::existingFindManager(), nullptr);
+}
+
+TEST_F(FindTest, FindNextStartsBelowTheLowestSelectedRowAndWrapsWithOneBeep) {
+    MyDocument* document = showBike("Road", "road.cogbook");
+    document->expandAll();
+    OutlineView* view = document->bikeTable();
+    // Rows: Brakes, Front brake, Rear brake, Chain, Chain waxed, Saddle.
+    view->selectRowByExtendingSelection(3, false);
+    view->selectRowByExtendingSelection(0, true);
+    ZRSWFindManager::sharedFindManager()->setSearchString(QString("Chain"));
+    next->trigger();
+    EXPECT_EQ(selectedName(document), "Chain waxed");
+    EXPECT_EQ(alerts.beeps, 0);
+    next->trigger();
+    EXPECT_EQ(alerts.beeps, 1);
+    EXPECT_EQ(selectedName(document), "Chain");
+
+    // Backwards from the same two rows starts below the lower one as well.
+    view->selectRowByExtendingSelection(1, false);
+    view->selectRowByExtendingSelection(4, true);
+    previous->trigger();
+    EXPECT_EQ(selectedName(document), "Chain");
+
+    // Found inside a collapsed part: the part opens to show it.
+    document->collapseAll();
+    view->deselectAll();
+    ZRSWFindManager::sharedFindManager()->setSearchString(QString("waxed"));
+    next->trigger();
+    EXPECT_EQ(selectedName(document), "Chain waxed");
+}
+
+TEST_F(FindTest, UseSelectionForFindTakesTextFromTextViewsOnly) {
+    MyDocument* document = showBike("Road", "road.cogbook");
+    std::vector<std::string> logged;
+    const LogHook previousLog = setLogHook([&](std::string_view line) { logged.emplace_back(line); });
+
+    document->bikeTable()->setFocus();
+    useSelection->trigger();
+    EXPECT_EQ(logged, std::vector<std::string>{"MyDocument does not handle NSFindPanelActionSetFindString"});
+    EXPECT_EQ(alerts.beeps, 1);
+
+    document->bikeTable()->selectRowByExtendingSelection(0, false);
+    const ZRBicycleListPtr brakes = document->theBike()->childAtIndex(0);
+    document->_newNotesForItemWithUndo("Bleed the hoses yearly", brakes, false);
+    document->showNotesForItem(brakes.get());
+    QPlainTextEdit* notes = document->notesView();
+    notes->setFocus();
+    QTextCursor cursor(notes->document());
+    cursor.setPosition(10);
+    cursor.setPosition(15, QTextCursor::KeepAnchor);
+    notes->setTextCursor(cursor);
+    ASSERT_EQ(QApplication::focusWidget(), notes);
+    useSelection->trigger();
+    setLogHook(previousLog);
+    EXPECT_EQ(findString(), QString("hoses"));
+    EXPECT_EQ(ZRSWFindManager::sharedFindManager()->searchString(), QString("hoses"));
+    EXPECT_EQ(alerts.beeps, 1);
+    EXPECT_EQ(logged.size(), 1u);
+}
+
+TEST_F(FindTest, TheToolbarFieldOpensTheReportAndItsRowsFollowTheTree) {
+    MyDocument* document = showBike("Road", "road.cogbook");
+    MyDocument* other = showBike("Gravel", "gravel.cogbook");
+    QApplication::setActiveWindow(document->documentWindow());
+    QLineEdit* field = document->toolbarSearchField();
+    ASSERT_TRUE(field->isVisible());
+    field->setFocus();
+    QTest::keyClicks(field, "BRAKE");
+    QTest::keyClick(field, Qt::Key_Return);
+
+    ZRSWSearchReport* report = ZRSWSearchReport::searchReportForDocument(document);
+    ASSERT_NE(report->searchReportPanel(), nullptr);
+    EXPECT_EQ(report->searchReportPanel()->windowTitle(), QString("Search Results for \u201cBRAKE\u201d in Road"));
+    const SearchResultsModel* rows = report->foundItems();
+    ASSERT_EQ(rows->rowCount(), 3);
+    EXPECT_EQ(rows->data(rows->index(2, 0)).toString(), "Rear brake");
+    EXPECT_EQ(findString(), QString("BRAKE"));
+    EXPECT_EQ(ZRSWSearchReport::searchReportForDocument(other)->searchReportPanel(), nullptr);
+
+    // The Window menu lists both records and the report, and raises the one chosen.
+    QMenu windows;
+    fillWindowsMenu(&windows);
+    QStringList titles;
+    for (const QAction* item : windows.actions()) {
+        if (!item->isSeparator()) titles << menuItemTitle(item);
+    }
+    EXPECT_EQ(titles, QStringList({"road.cogbook", "gravel.cogbook", "Search Results for “BRAKE” in Road"}));
+    windows.actions().constLast()->trigger();
+    processPendingEvents();
+    EXPECT_EQ(QApplication::activeWindow(), report->searchReportPanel());
+    windows.actions().constFirst()->trigger();
+    processPendingEvents();
+    EXPECT_EQ(QApplication::activeWindow(), document->documentWindow());
+
+    // Choosing a row reveals its item, alone, in the outline.
+    report->searchReportTV()->selectRow(2);
+    EXPECT_EQ(selectedName(document), "Rear brake");
+
+    // Deleted from the record: its row only beeps; undone, it works again.
+    const ZRBicycleListPtr rear = rows->items()[2];
+    Application::performAsOneEvent([&] { ASSERT_TRUE(document->removeChild(rear)); });
+    report->searchReportTV()->clearSelection();
+    report->searchReportTV()->selectRow(2);
+    EXPECT_EQ(alerts.beeps, 1);
+    QApplication::setActiveWindow(document->documentWindow());
+    document->undoManager().undo();
+    processPendingEvents();
+    document->bikeTable()->deselectAll();
+    report->searchReportTV()->clearSelection();
+    report->searchReportTV()->selectRow(2);
+    EXPECT_EQ(selectedName(document), "Rear brake");
+    EXPECT_EQ(alerts.beeps, 1);
+
+    // The report closes with its document.
+    QPointer<QWidget> panel(report->searchReportPanel());
+    document->close();
+    processPendingEvents();
+    EXPECT_TRUE(panel.isNull());
+    // Only the other document's report is left.
+    EXPECT_EQ(ZRSWSearchReport::registeredReportCount(), 1u);
+}
+
+} // namespace
+} // namespace cogbook

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "document/MyDocument.h"
+#include "document/ZRSWDocumentNames.h"
 #include "foundation/hooks.h"
 #include "search/ZRSWFindManager.h"
 #include "search/ZRSWSearchReport.h"

@@ -13,6 +13,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include "document/ZRSWDocumentNames.h"
+#include "document/selection.h"
 #include "document/document_fixture.h"
 #include "foundation/undo_manager.h"
 #include "platform/application.h"

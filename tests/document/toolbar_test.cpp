@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "document/ZRSWDocumentNames.h"
 #include "document/document_fixture.h"
 #include "platform/toolbar_customization.h"
 #include "search/ZRSWFindManager.h"

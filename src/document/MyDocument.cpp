@@ -126,6 +126,7 @@ void MyDocument::installCommands() {
     addCommand("addSubpart:", [this](QAction*) { addSubpart(); });
     addCommand("addEntryForPart:", [this](QAction*) { addEntryForPart(); });
     addCommand("addEntryForBike:", [this](QAction*) { addEntryForBike(); });
+    installPrintingCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {

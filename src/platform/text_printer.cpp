@@ -20,7 +20,7 @@ namespace {
 // Progress is reported every so many lines: often enough for a dialog to
 // stay responsive, seldom enough to cost nothing.
 constexpr qint64 kProgressInterval = 256;
-// Tab stops every so many character widths: a date and its tab fill one stop.
+// Tab stops every so many characters: a date and its tab fill one stop.
 constexpr int kTabStopCharacters = 12;
 
 // Paints one page after another: the header and footer around a body that
@@ -39,7 +39,6 @@ public:
 
     qreal width() const { return width_; }
     qreal lineSpacing() const { return lineSpacing_; }
-    const QFontMetricsF& metrics() const { return metrics_; }
 
     void beginFirstPage() { beginPage(); }
 
@@ -92,6 +91,23 @@ private:
     int page_ = 0;
 };
 
+// LINE with each tab replaced by the spaces up to the next tab stop. The
+// font has one width for every character, so columns line up; and the pages
+// do not depend on how a layout scales tab stops to the device's resolution.
+QString expandTabs(const QString& line) {
+    if (!line.contains(QLatin1Char('\t'))) return line;
+    QString expanded;
+    expanded.reserve(line.size() + kTabStopCharacters);
+    for (const QChar c : line) {
+        if (c == QLatin1Char('\t')) {
+            expanded += QString(kTabStopCharacters - expanded.size() % kTabStopCharacters, QLatin1Char(' '));
+        } else {
+            expanded += c;
+        }
+    }
+    return expanded;
+}
+
 PrintOutcome stop(QPagedPaintDevice& device, QPainter& painter, PrintOutcome outcome) {
     if (auto* printer = dynamic_cast<QPrinter*>(&device)) printer->abort();
     painter.end();
@@ -124,7 +140,6 @@ PrintOutcome printPlainText(QPagedPaintDevice& device, const QString& text, cons
 
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(pages.metrics().horizontalAdvance(QLatin1Char('0')) * kTabStopCharacters);
 
     // The text's lines; a final line break ends the last line, it starts none.
     const qint64 total = text.count(QLatin1Char('\n')) + (text.endsWith(QLatin1Char('\n')) || text.isEmpty() ? 0 : 1);
@@ -133,7 +148,7 @@ PrintOutcome printPlainText(QPagedPaintDevice& device, const QString& text, cons
     while (done < total) {
         qsizetype end = text.indexOf(QLatin1Char('\n'), start);
         if (end < 0) end = text.size();
-        const QString line = text.mid(start, end - start);
+        const QString line = expandTabs(text.mid(start, end - start));
         start = end + 1;
 
         if (line.isEmpty()) {

@@ -41,6 +41,9 @@ TEST(TextPrinterTest, TextFlowsOverPagesUnderTheirHeadersAndFooters) {
         EXPECT_EQ(pages[index].footer, "Page " + std::to_string(index + 1));
     }
     EXPECT_EQ(withoutSpace(test_support::bodiesOf(pages)), withoutSpace(text.toStdString()));
+    // A tab moves along the line; it starts no new one.
+    const QString firstLine = QString::fromStdString(pages[0].body).trimmed().section(QLatin1Char('\n'), 0, 0);
+    EXPECT_EQ(firstLine.simplified().toStdString(), "2024-05-1 Dérailleur 0");
     // The long line is wrapped, not cut off at the margin.
     EXPECT_NE(pages.back().body.find('\n'), std::string::npos);
 }

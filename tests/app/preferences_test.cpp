@@ -191,6 +191,19 @@ TEST_F(PreferencesTest, NewTemplatesGetUniqueTrimmedTitlesAndOnlyTheParts) {
     EXPECT_EQ(selectedRows(), std::vector<int>{7});
     EXPECT_TRUE(preferences->defaultSwitch()->isChecked());
 
+    // Every control of the panel and the sheet can be named by a screen
+    // reader and reached from the keyboard.
+    int controls = 0;
+    for (QWidget* window : {static_cast<QWidget*>(preferences->preferencesPanel()),
+                            static_cast<QWidget*>(preferences->templateTitleSheetManager()->sheet())}) {
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (control->focusPolicy() == Qt::NoFocus) continue;
+            ++controls;
+            EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+        }
+    }
+    EXPECT_GE(controls, 11);
+
     // A template keeps the parts, not their entries; a cancelled sheet adds nothing.
     makeTemplate(QStringLiteral("Never"), false, true);
     ASSERT_EQ(preferences->templatesList().size(), 9u);

@@ -24,6 +24,8 @@ shoot() { # OUTPUT KEYS [FILE...]
 shoot docs/new-bike.png "Down Down Down Right Down"
 shoot docs/sample-record.png "ctrl+Right Down" resources/sample.cogbook
 shoot docs/editing.png "ctrl+Right Down Down Down Down ctrl+shift+e" resources/sample.cogbook
+shoot docs/preferences.png "ctrl+comma" resources/sample.cogbook
+shoot docs/print-preview.png "alt+f w" resources/sample.cogbook
 
 # The toolbar's search field finds "waxed"; the report opens beside the record,
 # and its first row is chosen.

@@ -145,6 +145,10 @@ void ZRSWDocumentController::buildMainMenu() {
     makeMenuItem(file, tr("Save &As…"), "saveDocumentAs:", QKeySequence::SaveAs);
     makeMenuItem(file, tr("Re&vert to Saved"), "revertDocumentToSaved:");
     file->addSeparator();
+    makeMenuItem(file, tr("Print Previe&w…"), "printPreview:");
+    makeMenuItem(file, tr("&Print…"), "printDocument:", QKeySequence::Print);
+    makeMenuItem(file, tr("E&xport as PDF…"), "exportDocumentAsPDF:");
+    file->addSeparator();
     QAction* quit = makeMenuItem(file, tr("&Quit"), "terminate:", QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
 
@@ -183,11 +187,19 @@ void ZRSWDocumentController::buildMainMenu() {
     auto* windows = new QMenu(tr("&Window"));
     connect(windows, &QMenu::aboutToShow, windows, [windows] { fillWindowsMenu(windows); });
 
+    auto* settings = new QMenu(tr("&Settings"));
+    // Ctrl+, where the desktop has no key of its own for it.
+    const QKeySequence preferencesKey = QKeySequence(QKeySequence::Preferences).isEmpty()
+                                            ? QKeySequence(Qt::CTRL | Qt::Key_Comma)
+                                            : QKeySequence(QKeySequence::Preferences);
+    QAction* preferences = makeMenuItem(settings, tr("&Preferences…"), "runPreferences:", preferencesKey);
+    preferences->setMenuRole(QAction::PreferencesRole);
+
     auto* help = new QMenu(tr("&Help"));
     QAction* about = makeMenuItem(help, tr("&About Cogbook"), "orderFrontStandardAboutPanel:");
     about->setMenuRole(QAction::AboutRole);
 
-    mainMenus_ = {file, edit, record, view, windows, help};
+    mainMenus_ = {file, edit, record, view, settings, windows, help};
     for (QMenu* menu : mainMenus_) registerMenuForValidation(menu);
 }
 
@@ -207,6 +219,17 @@ void ZRSWDocumentController::showAboutBox() {
 }
 
 Document* ZRSWDocumentController::makeUntitledDocument() {
+    // A settings file edited by hand can name a template that is not there:
+    // New then starts from the empty bike rather than failing.
+    const UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    const std::uint32_t preferred = defaults.unsignedIntForKey(ZRSWPreferredBike);
+    const PlistArray* templates = defaults.arrayForKey(ZRSWBikeTemplates);
+    const std::size_t count = templates ? templates->size() : 0;
+    if (preferred != kNSNotFound && preferred >= count) {
+        log("The preferred template " + std::to_string(preferred) + " is not among the " + std::to_string(count) +
+            " stored templates; the new bike starts empty");
+        return new MyDocument(MyDocument::ForReading{});
+    }
     return new MyDocument;
 }
 

@@ -88,7 +88,28 @@ int importCommand(const std::string& jsonFile, const std::string& outFile) {
     return 0;
 }
 
-int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int exportPdfCommand(const std::string& file, const std::string& outFile, const PdfRenderer& pdf) {
+    const auto bike = readRecord(file);
+    // Replacing the record with its own PDF would lose the record.
+    std::error_code ignored;
+    if (std::filesystem::equivalent(file, outFile, ignored)) {
+        throw FileFailure{outFile, "is the record being exported; choose another output file"};
+    }
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = pdf(*bike, std::filesystem::path(file).filename().string());
+    } catch (const std::runtime_error& error) {
+        throw FileFailure{outFile, error.what()};
+    }
+    try {
+        writeFileAtomically(outFile, bytes);
+    } catch (const std::runtime_error& error) {
+        throw FileFailure{outFile, error.what()};
+    }
+    return 0;
+}
+
+int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const PdfRenderer& pdf) {
     if (args.empty()) return usageError(err, "");
     const std::string& command = args[0];
     const std::size_t operands = args.size() - 1;
@@ -98,6 +119,7 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
             << "\n"
                "  cogbook FILE...              open records (needs the windowed build)\n"
                "  cogbook print FILE           the record as plain text\n"
+               "  cogbook export-pdf FILE OUT  the printed record as a PDF file\n"
                "  cogbook export-json FILE     the record as JSON\n"
                "  cogbook import-json JSON OUT a record file made from JSON\n"
                "\n"
@@ -114,6 +136,14 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (operands != 1) return usageError(err, command + " takes one FILE");
         return command == "print" ? print(args[1], out, err) : exportCommand(args[1], out, err);
     }
+    if (command == "export-pdf") {
+        if (operands != 2) return usageError(err, command + " takes a record FILE and an OUT file");
+        if (!pdf) {
+            err << "cogbook: this build cannot write PDF; it needs the windowed build\n";
+            return 1;
+        }
+        return exportPdfCommand(args[1], args[2], pdf);
+    }
     if (command == "import-json") {
         if (operands != 2) return usageError(err, command + " takes a JSON file and an OUT file");
         return importCommand(args[1], args[2]);
@@ -124,9 +154,9 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 } // namespace
 
-int runCommandLine(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+int runCommandLine(std::vector<std::string> args, std::ostream& out, std::ostream& err, const PdfRenderer& pdf) {
     try {
-        return dispatch(args, out, err);
+        return dispatch(args, out, err, pdf);
     } catch (const FileFailure& failure) {
         err << "cogbook: " << failure.file << ": " << failure.message << '\n';
     } catch (const std::bad_alloc&) {

@@ -8,12 +8,15 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include "platform/document.h"
 
 #include "app/cli.h"
 #include "app/ZRSWDocumentController.h"
 #include "app/identity.h"
+#include "app/ZRSWPreferencesManager.h"
+#include "document/record_printer.h"
 #include "foundation/user_defaults.h"
 #include "platform/alerts.h"
 #include "platform/application.h"
@@ -21,14 +24,30 @@
 namespace {
 
 bool isCommandLineForm(const std::vector<std::string>& args) {
-    static const std::set<std::string> words{"print", "export-json", "import-json", "--help", "-h", "--version"};
+    static const std::set<std::string> words{"print", "export-pdf", "export-json", "import-json",
+                                             "--help", "-h", "--version"};
     return !args.empty() && words.count(args.front()) > 0;
+}
+
+// PDF is drawn through Qt's painting, which needs a GUI application but no
+// display: without one, the offscreen platform serves.
+int runCommandLineWithPdf(int argc, char** argv, std::vector<std::string> args) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication application(argc, argv);
+    const cogbook::PdfRenderer pdf = [](const cogbook::ZRBicycleList& bike, const std::string& name) {
+        return cogbook::recordPdfBytes(bike, QString::fromStdString(name));
+    };
+    return cogbook::runCommandLine(std::move(args), std::cout, std::cerr, pdf);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args.front() == "export-pdf") return runCommandLineWithPdf(argc, argv, std::move(args));
     if (isCommandLineForm(args)) return cogbook::runCommandLine(std::move(args), std::cout, std::cerr);
 
     cogbook::Application application(argc, argv);
@@ -36,6 +55,8 @@ int main(int argc, char** argv) {
     cogbook::ZRSWDocumentController::initialize();
     cogbook::ZRSWDocumentController controller;
     controller.awakeFromNib();
+    cogbook::ZRSWPreferencesManager preferences;
+    controller.addCommand("runPreferences:", [&preferences](QAction*) { preferences.runPreferences(); });
 
     const std::string warning = cogbook::UserDefaults::standardUserDefaults().loadWarning();
     if (!warning.empty()) {

@@ -87,6 +87,7 @@ void MyDocument::installCommands() {
     addCommand("addEntryForBike:", [this](QAction*) { addEntryForBike(); });
     installFindCommands();
     installToolbarCommands();
+    installPrintingCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {

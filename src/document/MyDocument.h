@@ -155,6 +155,16 @@ public:
     void toolbarDidRemoveItem(Toolbar* toolbar, ToolbarItem* item) override;
     bool validateToolbarItem(ToolbarItem* item) override;
 
+    // Printing the plain text of the whole record, wrapped to the page. The
+    // print panel is always shown. Pending notes are committed first.
+    void printShowingPrintPanel(bool showPanel);
+    void _printFromToolbar();
+    void printPreview();
+    // Asks for a file and writes the record's PDF there; answers whether it
+    // was written. Failures are shown, naming the file.
+    bool exportAsPdf();
+    bool exportAsPdfToFile(const QString& path);
+
 protected:
     DocumentWindow* makeWindow() override;
     void windowControllerDidLoadNib() override;
@@ -165,6 +175,12 @@ private:
     void installFindCommands();
     void installToolbarCommands();
     void watchForKeyWindow();
+
+    void installPrintingCommands();
+    // Ends an open cell edit and commits changed notes; false when the cell
+    // edit cannot end.
+    bool _commitBeforePrinting();
+    QString suggestedPdfPath() const;
     ZRBicycleList* nodeForItem(void* item) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Ends an open cell edit, committing it; false (with a beep) when the

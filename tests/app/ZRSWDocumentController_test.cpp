@@ -11,6 +11,7 @@
 #include "app/ZRSWDocumentController.h"
 #include "document/MyDocument.h"
 #include "document/ZRSWDefaultsKeys.h"
+#include "foundation/hooks.h"
 #include "foundation/undo_manager.h"
 #include "platform/application.h"
 #include "support/gui_support.h"
@@ -120,21 +121,51 @@ TEST_F(ControllerTest, AChosenTemplateIsUsedAndRemembered) {
     EXPECT_EQ(static_cast<MyDocument*>(controller->documents().front())->theBike()->partName(), "Commuter");
 }
 
-TEST_F(ControllerTest, AMissingTemplateIsReportedNotFatal) {
+TEST_F(ControllerTest, APreferredIndexBeyondTheTemplatesMeansTheEmptyBike) {
+    std::vector<std::string> logged;
+    const LogHook previous = setLogHook([&](std::string_view line) { logged.emplace_back(line); });
     UserDefaults::standardUserDefaults().setObjectForKey(PlistValue(5), ZRSWPreferredBike);
     controller->awakeFromNib();
     EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Empty Bike");
     controller->newDocumentMenuItem()->trigger();
-    EXPECT_TRUE(controller->documents().empty());
-    ASSERT_EQ(alerts.messages.size(), 1u);
-    EXPECT_EQ(alerts.messages[0].detail, "missing template");
-    // At launch the program still opens a window: an empty bike.
-    Document* atLaunch = controller->newDocumentAtLaunch();
-    ASSERT_NE(atLaunch, nullptr);
-    EXPECT_EQ(static_cast<MyDocument*>(atLaunch)->theBike()->numberOfChildren(), 0u);
-    EXPECT_EQ(alerts.messages.size(), 2u);
+    setLogHook(previous);
+    ASSERT_EQ(controller->documents().size(), 1u);
+    EXPECT_EQ(static_cast<MyDocument*>(controller->documents().front())->theBike()->numberOfChildren(), 0u);
+    EXPECT_TRUE(alerts.messages.empty());
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_NE(logged[0].find("preferred template 5"), std::string::npos) << logged[0];
+    // The stored choice is left for the user to change.
+    EXPECT_EQ(UserDefaults::standardUserDefaults().unsignedIntForKey(ZRSWPreferredBike), 5u);
     // The program goes on: choosing a template that exists works.
     EXPECT_NE(choose(1), nullptr);
+    EXPECT_EQ(controller->documents().size(), 2u);
+}
+
+TEST_F(ControllerTest, FileMenuPrintsAndSettingsMenuOpensPreferences) {
+    controller->awakeFromNib();
+    const auto item = [this](int menu, const std::string& action) -> QAction* {
+        for (QAction* entry : controller->mainMenus()[static_cast<std::size_t>(menu)]->actions()) {
+            if (menuItemAction(entry) == action) return entry;
+        }
+        return nullptr;
+    };
+    ASSERT_NE(item(0, "printDocument:"), nullptr);
+    EXPECT_EQ(item(0, "printDocument:")->shortcut(), QKeySequence(QKeySequence::Print));
+    ASSERT_NE(item(0, "printPreview:"), nullptr);
+    ASSERT_NE(item(0, "exportDocumentAsPDF:"), nullptr);
+    QAction* preferences = item(4, "runPreferences:");
+    ASSERT_NE(preferences, nullptr);
+    EXPECT_FALSE(preferences->shortcut().isEmpty());
+
+    // Without a document there is nothing to print.
+    validateMenu(controller->mainMenus()[0]);
+    EXPECT_FALSE(item(0, "printDocument:")->isEnabled());
+    controller->newDocumentMenuItem()->trigger();
+    QApplication::setActiveWindow(static_cast<MyDocument*>(controller->documents().front())->documentWindow());
+    processPendingEvents();
+    validateMenu(controller->mainMenus()[0]);
+    EXPECT_TRUE(item(0, "printDocument:")->isEnabled());
+    EXPECT_TRUE(item(0, "exportDocumentAsPDF:")->isEnabled());
 }
 
 TEST_F(ControllerTest, MenuItemsFollowTheKeyDocument) {

@@ -11,6 +11,7 @@
 #include "app/ZRSWDocumentController.h"
 #include "app/ZRSWTemplateTitleSheetManager.h"
 #include "document/MyDocument.h"
+#include "document/ZRSWDocumentNames.h"
 #include "document/ZRSWDefaultsKeys.h"
 #include "foundation/hooks.h"
 #include "foundation/notification_center.h"

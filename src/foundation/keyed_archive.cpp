@@ -1,4 +1,5 @@
 #include "foundation/keyed_archive.h"
+#include "foundation/message_text.h"
 
 #include <algorithm>
 #include <functional>
@@ -221,6 +222,10 @@ KeyedArchiver::Ref KeyedArchiver::real(double value) {
     return impl_->append(impl_->writer.addReal(value));
 }
 
+KeyedArchiver::Ref KeyedArchiver::data(PlistData value) {
+    return impl_->append(impl_->writer.addData(std::move(value)));
+}
+
 KeyedArchiver::Ref KeyedArchiver::date(Date value) {
     Impl& d = *impl_;
     const BRef classKey = d.classKeyRef();
@@ -294,7 +299,7 @@ void KeyedArchiver::setObject(Ref ref, std::string_view className, const std::ve
     for (std::size_t i = 1; i < entries.size(); ++i)
         for (std::size_t j = 1; j < i; ++j)
             if (entries[i].first == entries[j].first)
-                throw ArchiveError(objectName(ref) + ": field \"" + fields[i - 1].first + "\" given twice");
+                throw ArchiveError(objectName(ref) + ": field " + quotedForMessage(fields[i - 1].first) + " given twice");
     d.set(ref, std::move(entries));
 }
 
@@ -556,7 +561,7 @@ struct KeyedUnarchiver::Impl {
 
     [[noreturn]] void wrongKind(Ref ref, const char* expected, Kind found) const {
         std::string message = objectName(ref) + ": expected " + expected + ", found " + kindName(found);
-        if (found == Kind::Object) message += " of class " + classOf(ref).name;
+        if (found == Kind::Object) message += " of class " + quotedForMessage(classOf(ref).name);
         throw ArchiveError(message);
     }
 

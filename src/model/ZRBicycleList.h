@@ -79,6 +79,10 @@ struct ZRBicycleFields {
     bool expandable = false;
     bool hasChildren = false;
     std::shared_ptr<ZRChildList> children; // null until the first child is filed
+    // Fields of the node this version does not know (written by a later one,
+    // or another program of the format), by name: read with the node and
+    // written back with it unchanged, used for nothing else.
+    PlistDictionary otherFields;
 };
 
 class ZRBicycleList : public std::enable_shared_from_this<ZRBicycleList> {
@@ -120,6 +124,7 @@ public:
     void setDescription(std::string_view text) { fields_.description = text; }
     void setDescription(const char* text) { fields_.description = text ? text : ""; }
     const std::string& notes() const { return fields_.notes; }
+    const PlistDictionary& otherFields() const { return fields_.otherFields; }
     void setNotes(std::string_view text) { fields_.notes = text; }
     void setNotes(const char* text) { fields_.notes = text ? text : ""; }
 

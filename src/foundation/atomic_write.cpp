@@ -177,9 +177,21 @@ void writeFileAtomically(const std::string& path, const std::vector<std::uint8_t
 
     // A hidden name beside the target: the same file system, so the rename is
     // atomic, and out of the way of anyone listing the folder meanwhile.
-    std::string temporary = (std::filesystem::path(folder) / (prefix + "XXXXXX")).string();
-    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (fd.get() < 0) throw systemError("cannot create a file in " + folder, errno);
+    const std::string pattern = (std::filesystem::path(folder) / (prefix + "XXXXXX")).string();
+    std::string temporary;
+    int made = -1;
+    // Names that the clearing of leftovers would take for a person's are
+    // not used (one in about two hundred).
+    do {
+        if (made >= 0) {
+            ::unlink(temporary.c_str());
+            ::close(made);
+        }
+        temporary = pattern;
+        made = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (made < 0) throw systemError("cannot create a file in " + folder, errno);
+    } while (!isTemporaryOf(std::filesystem::path(temporary).filename().string(), prefix));
+    Descriptor fd(made);
     bool renamed = false;
     struct Cleanup {
         const std::string& file;

@@ -25,6 +25,13 @@
 namespace cogbook {
 namespace {
 
+// The desktop's key for KEY; where the desktop has no key scheme of its own
+// (so the standard key is empty), the usual one, which the README promises.
+QKeySequence standardKey(QKeySequence::StandardKey key, QKeyCombination usual) {
+    const QList<QKeySequence> bindings = QKeySequence::keyBindings(key);
+    return bindings.isEmpty() || bindings.first().isEmpty() ? QKeySequence(usual) : bindings.first();
+}
+
 constexpr const char* newString = "New ";
 constexpr const char* kDefaultBikeResource = ":/resources/defaultBike.plist";
 
@@ -135,32 +142,35 @@ void ZRSWDocumentController::setNewDocumentMenuItemTitleWith(const std::optional
 
 void ZRSWDocumentController::buildMainMenu() {
     auto* file = new QMenu(tr("&File"));
-    newDocumentMenuItem_ = makeMenuItem(file, _newTitle(std::nullopt), "newDocument:", QKeySequence::New);
+    newDocumentMenuItem_ =
+        makeMenuItem(file, _newTitle(std::nullopt), "newDocument:", standardKey(QKeySequence::New, Qt::CTRL | Qt::Key_N));
     newDocFromTemplateMenu_ = file->addMenu(tr("New from &Template"));
-    makeMenuItem(file, tr("&Open…"), "openDocument:", QKeySequence::Open);
+    makeMenuItem(file, tr("&Open…"), "openDocument:", standardKey(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
     file->addMenu(makeOpenRecentMenu(file));
     file->addSeparator();
-    makeMenuItem(file, tr("&Close"), "performClose:", QKeySequence::Close);
-    makeMenuItem(file, tr("&Save"), "saveDocument:", QKeySequence::Save);
-    makeMenuItem(file, tr("Save &As…"), "saveDocumentAs:", QKeySequence::SaveAs);
+    makeMenuItem(file, tr("&Close"), "performClose:", standardKey(QKeySequence::Close, Qt::CTRL | Qt::Key_W));
+    makeMenuItem(file, tr("&Save"), "saveDocument:", standardKey(QKeySequence::Save, Qt::CTRL | Qt::Key_S));
+    makeMenuItem(file, tr("Save &As…"), "saveDocumentAs:",
+                 standardKey(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     makeMenuItem(file, tr("Re&vert to Saved"), "revertDocumentToSaved:");
     file->addSeparator();
     makeMenuItem(file, tr("Print Previe&w…"), "printPreview:");
-    makeMenuItem(file, tr("&Print…"), "printDocument:", QKeySequence::Print);
+    makeMenuItem(file, tr("&Print…"), "printDocument:", standardKey(QKeySequence::Print, Qt::CTRL | Qt::Key_P));
     makeMenuItem(file, tr("E&xport as PDF…"), "exportDocumentAsPDF:");
     file->addSeparator();
-    QAction* quit = makeMenuItem(file, tr("&Quit"), "terminate:", QKeySequence::Quit);
+    QAction* quit = makeMenuItem(file, tr("&Quit"), "terminate:", standardKey(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
     quit->setMenuRole(QAction::QuitRole);
 
     auto* edit = new QMenu(tr("&Edit"));
     // Titled by the key window's undo manager each time the menu opens.
-    makeMenuItem(edit, tr("Undo"), "undo:", QKeySequence::Undo);
-    makeMenuItem(edit, tr("Redo"), "redo:", QKeySequence::Redo);
+    makeMenuItem(edit, tr("Undo"), "undo:", standardKey(QKeySequence::Undo, Qt::CTRL | Qt::Key_Z));
+    makeMenuItem(edit, tr("Redo"), "redo:", standardKey(QKeySequence::Redo, Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 
     // Find: the desktop's standard keys; each item carries its find command's tag.
     edit->addSeparator();
     QMenu* find = edit->addMenu(tr("&Find"));
-    makeMenuItem(find, tr("&Find…"), "performFindPanelAction:", QKeySequence::Find, kFindPanelActionShowFindPanel);
+    makeMenuItem(find, tr("&Find…"), "performFindPanelAction:", standardKey(QKeySequence::Find, Qt::CTRL | Qt::Key_F),
+                 kFindPanelActionShowFindPanel);
     QAction* findNext = makeMenuItem(find, tr("Find &Next"), "performFindPanelAction:", {}, kFindPanelActionNext);
     findNext->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_G)});
     QAction* findPrevious =

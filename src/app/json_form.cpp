@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "foundation/message_text.h"
 #include "foundation/plist.h"
 #include "model/record_file.h"
 
@@ -166,6 +167,11 @@ std::string depthMessage() {
 // A path segment for an object key: ".name" when it reads as a name,
 // otherwise ["..."] with the key in JSON string syntax.
 void appendKeySegment(std::string& path, std::string_view key) {
+    // A key of any length may come from the file; the message shows its start.
+    if (key.size() > kQuotedTextLimit) {
+        path += '[' + quotedForMessage(key) + ']';
+        return;
+    }
     bool plain = !key.empty();
     for (std::size_t i = 0; i < key.size() && plain; ++i) {
         const char c = key[i];
@@ -209,6 +215,8 @@ public:
         if (level.container->contains(name)) {
             error_ = pathHere();
             appendKeySegment(error_, name);
+            // Nesting as deep as the file likes makes a path as long.
+            error_ = shortenedForMessage(error_);
             error_ += ": duplicate key";
             return false;
         }
@@ -223,7 +231,7 @@ public:
         std::string_view text = problem.what();
         if (const auto end = text.find("] "); !text.empty() && text[0] == '[' && end != text.npos)
             text.remove_prefix(end + 2);
-        error_ = "invalid JSON at byte " + std::to_string(position) + ": " + std::string(text);
+        error_ = "invalid JSON at byte " + std::to_string(position) + ": " + shortenedForMessage(text);
         return false;
     }
 
@@ -349,9 +357,19 @@ private:
         std::vector<std::size_t> indices;
         for (std::size_t i = at; items_[i].parent != kNoParent; i = items_[i].parent)
             indices.push_back(items_[i].index);
+        // A path thousands of levels deep would make the message as long:
+        // the levels in the middle are counted instead of listed.
+        constexpr std::size_t kShownAtEachEnd = 4;
         std::string path = "$";
-        for (auto it = indices.rbegin(); it != indices.rend(); ++it)
-            path += ".children[" + std::to_string(*it) + ']';
+        for (std::size_t level = 0; level < indices.size(); ++level) {
+            if (indices.size() > 3 * kShownAtEachEnd && level == kShownAtEachEnd) {
+                const std::size_t skipped = indices.size() - 2 * kShownAtEachEnd;
+                path += "…(" + std::to_string(skipped) + " levels)…";
+                level += skipped - 1;
+                continue;
+            }
+            path += ".children[" + std::to_string(indices[indices.size() - 1 - level]) + ']';
+        }
         return path;
     }
 

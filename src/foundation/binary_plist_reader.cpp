@@ -2,6 +2,8 @@
 // before it is followed, so that damaged bytes are refused, never trusted.
 #include "foundation/binary_plist.h"
 
+#include "foundation/message_text.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -479,7 +481,7 @@ PlistValue BinaryPlistReader::toValue(Ref ref) const {
             std::sort(keys.begin(), keys.end(), [](auto* a, auto* b) { return *a < *b; });
             const auto duplicate =
                 std::adjacent_find(keys.begin(), keys.end(), [](auto* a, auto* b) { return *a == *b; });
-            if (duplicate != keys.end()) failObject(at, "duplicate dictionary key \"" + **duplicate + "\"");
+            if (duplicate != keys.end()) failObject(at, "duplicate dictionary key " + quotedForMessage(**duplicate));
             return PlistValue(std::move(entries));
         }
         }

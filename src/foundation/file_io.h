@@ -1,11 +1,13 @@
-// Reading and writing whole files, safely: bounded reads and atomic
-// replacement.
+// Reading and writing whole files, safely: bounded reads, and (from
+// atomic_write.h) atomic replacement.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "foundation/atomic_write.h"
 
 namespace cogbook {
 
@@ -17,11 +19,5 @@ inline constexpr std::size_t kMaxInputBytes = std::size_t{512} * 1024 * 1024;
 // Reads the file at PATH whole, refusing more than LIMIT bytes. Throws
 // std::runtime_error with a message (without the file name) on failure.
 std::vector<std::uint8_t> readWholeFile(const std::string& path, std::size_t limit = kMaxInputBytes);
-
-// Replaces the file at PATH with BYTES, or leaves it as it was: the bytes go
-// to a new file beside it that is renamed over PATH only once complete. A new
-// file gets the usual permissions, a replaced one keeps its own. Throws
-// std::runtime_error with a message (without the file name) on failure.
-void writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 } // namespace cogbook

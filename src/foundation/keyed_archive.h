@@ -48,6 +48,7 @@ public:
     Ref boolean(bool value);
     Ref integer(std::int64_t value);
     Ref real(double value);
+    Ref data(PlistData value);
     // {"NS.time": ..., "$class": NSDate}
     Ref date(Date value);
 

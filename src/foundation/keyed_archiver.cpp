@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "foundation/keyed_archive_shared.h"
+#include "foundation/message_text.h"
 
 namespace cogbook {
 
@@ -211,6 +212,10 @@ KeyedArchiver::Ref KeyedArchiver::real(double value) {
     return impl_->append(impl_->writer.addReal(value));
 }
 
+KeyedArchiver::Ref KeyedArchiver::data(PlistData value) {
+    return impl_->append(impl_->writer.addData(std::move(value)));
+}
+
 KeyedArchiver::Ref KeyedArchiver::date(Date value) {
     Impl& d = *impl_;
     const BRef classKey = d.classKeyRef();
@@ -284,7 +289,7 @@ void KeyedArchiver::setObject(Ref ref, std::string_view className, const std::ve
     for (std::size_t i = 1; i < entries.size(); ++i)
         for (std::size_t j = 1; j < i; ++j)
             if (entries[i].first == entries[j].first)
-                throw ArchiveError(objectName(ref) + ": field \"" + fields[i - 1].first + "\" given twice");
+                throw ArchiveError(objectName(ref) + ": field " + quotedForMessage(fields[i - 1].first) + " given twice");
     d.set(ref, std::move(entries));
 }
 

@@ -1,6 +1,7 @@
 // Reading keyed archives: every object checked as it is reached, so that a
 // damaged archive is refused with what is wrong and where.
 #include "foundation/keyed_archive.h"
+#include "foundation/message_text.h"
 
 #include <algorithm>
 #include <functional>
@@ -239,7 +240,7 @@ struct KeyedUnarchiver::Impl {
 
     [[noreturn]] void wrongKind(Ref ref, const char* expected, Kind found) const {
         std::string message = objectName(ref) + ": expected " + expected + ", found " + kindName(found);
-        if (found == Kind::Object) message += " of class " + classOf(ref).name;
+        if (found == Kind::Object) message += " of class " + quotedForMessage(classOf(ref).name);
         throw ArchiveError(message);
     }
 

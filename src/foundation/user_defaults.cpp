@@ -211,7 +211,7 @@ void UserDefaults::load() {
 
     loadWarning_ = "The preferences file " + path_ + " could not be used (" + reason + "). ";
     try {
-        loadWarning_ += "It has been renamed " + setAside(path_) + ".";
+        loadWarning_ += "It has been renamed " + setAside(resolveWriteTarget(path_)) + ".";
     } catch (const std::exception& e) {
         // Writing over it would lose whatever the user might still recover.
         damagedFileInPlace_ = true;
@@ -317,7 +317,7 @@ bool UserDefaults::synchronize() {
             damagedFileInPlace_ = false; // the user has moved it away since
         if (damagedFileInPlace_) {
             try {
-                setAside(path_);
+                setAside(resolveWriteTarget(path_));
             } catch (const std::exception& e) {
                 throw std::runtime_error(std::string("the unusable file there cannot be set aside: ") + e.what());
             }

@@ -2,6 +2,8 @@
 
 #include <expat.h>
 
+#include "foundation/message_text.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -268,14 +270,14 @@ private:
         static_cast<XmlReader*>(self)->stop("entity declarations are not allowed");
     }
     static void onSkippedEntity(void* self, const XML_Char* name, int) {
-        static_cast<XmlReader*>(self)->stop(std::string("undefined entity &") + name + ";");
+        static_cast<XmlReader*>(self)->stop("undefined entity &" + shortenedForMessage(name, kQuotedTextLimit) + ";");
     }
 
     void start(std::string_view name) {
         const auto tag = tagNamed(name);
-        if (!tag) throw PlistError("unknown element <" + std::string(name) + ">");
+        if (!tag) throw PlistError("unknown element <" + shortenedForMessage(name, kQuotedTextLimit) + ">");
         if (stack_.empty()) {
-            if (*tag != Tag::Plist) throw PlistError("the root element is <" + std::string(name) + ">, not <plist>");
+            if (*tag != Tag::Plist) throw PlistError("the root element is <" + shortenedForMessage(name, kQuotedTextLimit) + ">, not <plist>");
         } else {
             Frame& parent = stack_.back();
             const std::string where = " inside <" + parent.name + ">";
@@ -325,31 +327,31 @@ private:
         switch (frame.tag) {
         case Tag::Key: {
             Frame& dict = stack_.back();
-            if (!dict.keys.insert(frame.text).second) throw PlistError("duplicate key \"" + frame.text + "\"");
+            if (!dict.keys.insert(frame.text).second) throw PlistError("duplicate key " + quotedForMessage(frame.text));
             dict.key = std::move(frame.text);
             return;
         }
         case Tag::Dict:
-            if (frame.key) throw PlistError("<key>" + *frame.key + "</key> without a value");
+            if (frame.key) throw PlistError("<key>" + shortenedForMessage(*frame.key, kQuotedTextLimit) + "</key> without a value");
             value = std::move(frame.value);
             break;
         case Tag::Array: value = std::move(frame.value); break;
         case Tag::String: value = PlistValue(std::move(frame.text)); break;
         case Tag::Integer: {
             const auto number = parseInteger(frame.text);
-            if (!number) throw PlistError("bad integer \"" + frame.text + "\"");
+            if (!number) throw PlistError("bad integer " + quotedForMessage(frame.text));
             value = PlistValue(*number);
             break;
         }
         case Tag::Real: {
             const auto number = parseReal(frame.text);
-            if (!number) throw PlistError("bad real \"" + frame.text + "\"");
+            if (!number) throw PlistError("bad real " + quotedForMessage(frame.text));
             value = PlistValue(*number);
             break;
         }
         case Tag::Date: {
             const auto date = parseXmlDate(trimmed(frame.text));
-            if (!date) throw PlistError("bad date \"" + frame.text + "\"");
+            if (!date) throw PlistError("bad date " + quotedForMessage(frame.text));
             value = PlistValue(*date);
             break;
         }

@@ -9,6 +9,7 @@
 
 #include "foundation/assertion.h"
 #include "foundation/exceptions.h"
+#include "foundation/message_text.h"
 #include "foundation/notification_center.h"
 
 namespace cogbook {
@@ -337,22 +338,22 @@ std::optional<std::string> findInvariantViolation(const ZRBicycleList& root) {
         const auto& children = node->children();
         const std::size_t count = children ? children->size() : 0;
         if (node->hasChildren() != (count > 0))
-            return "\"" + node->partName() + "\" says hasChildren " +
+            return quotedForMessage(node->partName()) + " says hasChildren " +
                    (node->hasChildren() ? "YES" : "NO") + " but holds " + std::to_string(count) +
                    " children";
         if (count > 0 && !node->expandable())
-            return "the service entry \"" + node->partName() + "\" holds children";
+            return "the service entry " + quotedForMessage(node->partName()) + " holds children";
         if (!children) continue;
         std::unordered_set<std::string_view> keys;
         for (const auto& child : *children) {
             if (!keys.insert(child->creationDate()).second)
-                return "two children of \"" + node->partName() + "\" share the key " +
-                       child->creationDate();
+                return "two children of " + quotedForMessage(node->partName()) + " share the key " +
+                       quotedForMessage(child->creationDate());
             if (child->parent().get() != node)
-                return "\"" + child->partName() + "\" is filed under \"" + node->partName() +
-                       "\" but names another parent";
+                return quotedForMessage(child->partName()) + " is filed under " + quotedForMessage(node->partName()) +
+                       " but names another parent";
             if (!seen.insert(child.get()).second)
-                return "\"" + child->partName() + "\" is filed twice";
+                return quotedForMessage(child->partName()) + " is filed twice";
             stack.push_back(child.get());
         }
     }

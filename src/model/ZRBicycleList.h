@@ -83,6 +83,10 @@ struct ZRBicycleFields {
     bool expandable = false;
     bool hasChildren = false;
     std::shared_ptr<ZRChildList> children; // null until the first child is filed
+    // Fields of the node this version does not know (written by a later one,
+    // or another program of the format), by name: read with the node and
+    // written back with it unchanged, used for nothing else.
+    PlistDictionary otherFields;
 };
 
 class ZRBicycleList : public std::enable_shared_from_this<ZRBicycleList> {
@@ -134,6 +138,10 @@ public:
     void setNotes(std::string text) { fields_.notes = std::move(text); }
     void setNotes(std::string_view text) { fields_.notes = text; }
     void setNotes(const char* text) { fields_.notes = text ? text : ""; }
+    // Fields written by another program or a later version: kept, and
+    // written back as they were.
+    const PlistDictionary& otherFields() const { return fields_.otherFields; }
+    PlistDictionary& mutableOtherFields() { return fields_.otherFields; }
 
     // Null at the root, in a node never filed, and once the former parent is gone.
     ZRBicycleListPtr parent() const { return fields_.parent.lock(); }

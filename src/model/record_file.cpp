@@ -1,5 +1,6 @@
 #include "model/record_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -7,6 +8,8 @@
 #include <utility>
 
 #include "foundation/keyed_archive.h"
+#include "foundation/keyed_archive_values.h"
+#include "foundation/message_text.h"
 
 namespace cogbook {
 namespace {
@@ -69,6 +72,10 @@ public:
                 }
                 put(kChildKeyArrayKey, archiver_.array(childKeys));
                 put(kChildrenKey, archiver_.dictionary(childKeys, childRefs));
+            }
+            for (const auto& [name, value] : node.otherFields()) {
+                fieldKeys.push_back(archiver_.string(name));
+                fieldValues.push_back(archivePlistValue(archiver_, value));
             }
             archiver_.setDictionary(fields, fieldKeys, fieldValues);
         }
@@ -206,7 +213,7 @@ public:
     std::string name(int index) const {
         const auto& node = *items_[static_cast<std::size_t>(index)].node;
         std::string text = "item " + std::to_string(items_[static_cast<std::size_t>(index)].ref);
-        if (!node.partName().empty()) text += " (\"" + node.partName() + "\")";
+        if (!node.partName().empty()) text += " (" + quotedForMessage(node.partName()) + ")";
         return text;
     }
     [[noreturn]] static void fail(const std::string& message) { throw RecordFileError(message); }
@@ -233,7 +240,7 @@ private:
         case KeyedUnarchiver::Kind::Data: return "binary data";
         case KeyedUnarchiver::Kind::Array: return "an array";
         case KeyedUnarchiver::Kind::Dictionary: return "a dictionary";
-        case KeyedUnarchiver::Kind::Object: return "a " + archive_.className(ref);
+        case KeyedUnarchiver::Kind::Object: return "an object of class " + quotedForMessage(archive_.className(ref));
         }
         return "an unknown object";
     }
@@ -305,7 +312,12 @@ private:
         ZRBicycleList& node = *items_[static_cast<std::size_t>(index)].node;
         for (const auto& [keyRef, value] : entries) {
             const int key = keyIndex(keyRef);
-            if (key < 0) continue; // a field this version does not know: not ours to judge
+            if (key < 0) {
+                // A field this version does not know: not ours to judge, but
+                // kept to be written back.
+                keepOtherField(index, keyRef, value);
+                continue;
+            }
             if (seen & (1u << key)) fail(name(index) + " names a field twice");
             seen |= 1u << key;
             switch (static_cast<ZRBicycleKeyIndex>(key)) {
@@ -349,6 +361,20 @@ private:
             items_[static_cast<std::size_t>(index)].hasContainers = true;
             decodeChildren(index, *keyArrayRef, *childrenRef);
         }
+    }
+
+    void keepOtherField(int index, Ref keyRef, Ref value) {
+        auto& others = items_[static_cast<std::size_t>(index)].node->mutableOtherFields();
+        std::string name = archive_.string(keyRef);
+        for (const auto& entry : others)
+            if (entry.first == name) return;
+        // One field may not spend what the others need.
+        constexpr std::size_t kMaxValuesPerField = 100000;
+        std::size_t budget = std::min(otherValueBudget_, kMaxValuesPerField);
+        const std::size_t available = budget;
+        auto kept = archivedPlistValue(archive_, value, budget);
+        otherValueBudget_ -= available - budget;
+        if (kept) others.emplace_back(std::move(name), std::move(*kept));
     }
 
     int parentItem(Ref ref, int owner) {
@@ -468,6 +494,10 @@ private:
     std::vector<int> itemOfRef_;
     std::vector<Item> items_;
     std::unordered_map<Ref, int> keyIndexOfRef_;
+    // How many values the unknown fields of all items may unfold to: shared
+    // objects unfold once per use, and a crafted file could otherwise make
+    // a few thousand objects into billions of values.
+    std::size_t otherValueBudget_ = 4 * archive_.objectCount() + 1000000;
 };
 
 namespace {

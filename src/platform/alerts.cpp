@@ -26,6 +26,18 @@ QMessageBox::Icon iconFor(AlertStyle style) {
     return QMessageBox::NoIcon;
 }
 
+// Text past this length is left out of a message box: laying out megabytes
+// of text (say, from a damaged file) would stall the program, and nobody
+// reads that far.
+constexpr qsizetype kMaxAlertTextLength = 2000;
+
+QString bounded(const QString& text) {
+    if (text.size() <= kMaxAlertTextLength) return text;
+    qsizetype end = kMaxAlertTextLength;
+    if (text.at(end - 1).isHighSurrogate()) --end;
+    return text.left(end) + QChar(0x2026);
+}
+
 } // namespace
 
 AlertHooks setAlertHooks(AlertHooks replacement) {
@@ -34,8 +46,10 @@ AlertHooks setAlertHooks(AlertHooks replacement) {
 
 void showMessage(QWidget* parent, AlertStyle style, const QString& text, const QString& detail) {
     if (hooks().message) return hooks().message(parent, style, text, detail);
-    QMessageBox box(iconFor(style), QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
-    box.setInformativeText(detail);
+    QMessageBox box(iconFor(style), QGuiApplication::applicationDisplayName(), bounded(text), QMessageBox::Ok, parent);
+    // Names from files may look like markup; they are shown as they are.
+    box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(bounded(detail));
     box.exec();
 }
 

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QApplication>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <stdexcept>
@@ -189,16 +188,7 @@ void Document::readFromFile(const QString& path) {
 }
 
 void Document::writeToFile(const QString& path) {
-    const std::vector<std::uint8_t> bytes = dataRepresentationOfType(fileType());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw std::runtime_error(file.errorString().toStdString());
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw std::runtime_error(reason.toStdString());
-    }
-    if (!file.commit()) throw std::runtime_error(file.errorString().toStdString());
+    writeFileAtomically(QFile::encodeName(path).toStdString(), dataRepresentationOfType(fileType()));
 }
 
 bool Document::revertToSavedFromFileOfType(const QString& path, const QString&) {
@@ -242,10 +232,14 @@ bool Document::saveDocumentAs() {
     if (QFileInfo(path).suffix().isEmpty()) path += suffix;
     const QString previous = fileName_;
     const QString previousName = displayName();
-    // The name is set first: what is written may depend on it.
-    setFileName(path);
-    if (writeToFileReportingFailure(fileName_, previousName)) return true;
-    setFileName(previous);
+    // The name is taken first, as what is written may depend on it, but the
+    // window shows it only once the file is there.
+    fileName_ = QFileInfo(path).absoluteFilePath();
+    if (writeToFileReportingFailure(fileName_, previousName)) {
+        setFileName(fileName_);
+        return true;
+    }
+    fileName_ = previous;
     return false;
 }
 

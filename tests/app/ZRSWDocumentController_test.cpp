@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include <map>
+
 #include "app/ZRSWDocumentController.h"
 #include "document/MyDocument.h"
 #include "document/ZRSWDefaultsKeys.h"
@@ -255,6 +257,36 @@ TEST_F(ControllerTest, EditMenuUndoesInTheKeyWindowWithTheStandardKeys) {
     EXPECT_EQ(menuItemTitle(redo), "Redo Add");
     EXPECT_TRUE(redo->isEnabled());
     EXPECT_FALSE(undo->isEnabled());
+}
+
+// Every key the README lists reaches its item under any desktop: where the
+// desktop has no key of its own for a command, the usual one stands in.
+TEST_F(ControllerTest, EveryListedMenuKeyIsSet) {
+    controller->awakeFromNib();
+    const std::vector<std::pair<std::string, QString>> listed = {
+        {"newDocument:", "Ctrl+N"},       {"openDocument:", "Ctrl+O"},      {"performClose:", "Ctrl+W"},
+        {"saveDocument:", "Ctrl+S"},      {"saveDocumentAs:", "Ctrl+Shift+S"}, {"terminate:", "Ctrl+Q"},
+        {"undo:", "Ctrl+Z"},              {"redo:", "Ctrl+Shift+Z"},        {"addPart:", "Ctrl+Shift+P"},
+        {"addSubpart:", "Ctrl+Shift+U"},  {"addEntryForPart:", "Ctrl+Shift+E"}, {"addEntryForBike:", "Ctrl+Shift+B"},
+        {"expandAll:", "Ctrl+Right"},     {"collapseAll:", "Ctrl+Left"}};
+    std::map<std::string, const QAction*> items;
+    for (const QMenu* menu : controller->mainMenus())
+        for (const QAction* entry : menu->actions()) items[menuItemAction(entry)] = entry;
+    for (const auto& [action, key] : listed) {
+        SCOPED_TRACE(action);
+        ASSERT_TRUE(items.count(action));
+        const QKeySequence shortcut = items[action]->shortcut();
+        EXPECT_FALSE(shortcut.isEmpty());
+        // The README's key, unless the desktop has one of its own for it.
+        const QKeySequence readme = QKeySequence::fromString(key, QKeySequence::PortableText);
+        if (shortcut != readme) {
+            bool desktops = false;
+            for (int standard = QKeySequence::UnknownKey + 1; standard <= QKeySequence::Cancel; ++standard)
+                desktops = desktops ||
+                           QKeySequence::keyBindings(static_cast<QKeySequence::StandardKey>(standard)).contains(shortcut);
+            EXPECT_TRUE(desktops) << shortcut.toString().toStdString();
+        }
+    }
 }
 
 } // namespace

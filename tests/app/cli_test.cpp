@@ -174,7 +174,7 @@ TEST(appCommandLine, ImportWritesAWholeRecordOrNothing) {
     EXPECT_THAT(result.err, testing::StartsWith("cogbook: " + inMissingFolder + ": cannot create a file in "));
     result = runCli({"import-json", good, aFolder});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "cogbook: " + aFolder + ": is a directory, not a file\n");
+    EXPECT_EQ(result.err, "cogbook: " + aFolder + ": is a folder, not a file to save into\n");
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"bad.json", "good.json", "new", "out", "sub"}));
 }
 

@@ -223,5 +223,36 @@ TEST(appJsonErrors, DepthIsLimitedAtTheDeepestRecordWithoutRecursion) {
     EXPECT_EQ(importError(R"({"notes": )" + std::string(1'000'000, '[')), tooDeep);
 }
 
+TEST(appJsonErrors, NothingInTheFileMakesALongMessage) {
+    // A huge unknown key, a huge broken literal, a duplicate key deep down,
+    // and an error in an item thousands of levels deep.
+    Json document = validBike();
+    document["children"][0][std::string(50'000'000, 'k')] = 1;
+    std::string message = importError(document.dump());
+    EXPECT_EQ(message, "$.children[0][“" + std::string(80, 'k') + "…” (50000000 characters)]: unknown key");
+    message = importError("{\"notes\": " + std::string(1'000'000, 'x') + "}");
+    EXPECT_LT(message.size(), 500u);
+    EXPECT_THAT(message, testing::StartsWith("invalid JSON at byte 11: "));
+    std::string deep;
+    for (int i = 0; i < 5000; ++i) deep += "{\"" + std::string(90, 'k') + "\": ";
+    message = importError(deep + "1, \"k\": 1, \"k\": 2");
+    EXPECT_LT(message.size(), 500u) << message;
+    EXPECT_THAT(message, testing::EndsWith("characters): duplicate key"));
+
+    ZRBicycleListPtr top = makeNode("leaf", "Bolt", false, Date(1.5));
+    for (int level = 1; level < 1000; ++level) {
+        auto part = makeNode(std::to_string(level), "Part", true, Date(0));
+        part->addChildPartOrEntry(top);
+        top = part;
+    }
+    std::string text = exportJson(*top);
+    const auto date = text.rfind("\"date\": "); // the leaf's, written last
+    ASSERT_NE(date, std::string::npos);
+    text.replace(date, text.find(',', date) - date, "\"date\": \"yesterday\"");
+    message = importError(text);
+    const std::string fourLevels = ".children[0].children[0].children[0].children[0]";
+    EXPECT_EQ(message, "$" + fourLevels + "…(991 levels)…" + fourLevels + ".date: not an ISO 8601 date");
+}
+
 } // namespace
 } // namespace cogbook

@@ -203,7 +203,7 @@ TEST(BinaryPlistReader, RefusesBadHeadersTrailersAndObjects) {
         {{{0x13, 0, 0}}, "truncated"},
         {{{0xA1, 5}}, "refers to object 5, out of range"},
         {{{0xD1, 1, 1}, {0x10, 1}}, "not a string"}, // keys must be strings, and occur once
-        {{{0xD2, 1, 1, 2, 2}, {0x51, 'k'}, {0x10, 1}}, "duplicate dictionary key \"k\""},
+        {{{0xD2, 1, 1, 2, 2}, {0x51, 'k'}, {0x10, 1}}, "duplicate dictionary key “k”"},
         // Counts of 2^62 elements in files of a few dozen bytes, refused before allocating.
         {{{0xAF, 0x13, 0xFF, 0, 0, 0, 0, 0, 0, 0}}, "negative count"},
         {{{0xAF, 0x23, 0, 0, 0, 0, 0, 0, 0, 0}}, "bad count marker"},

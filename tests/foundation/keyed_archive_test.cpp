@@ -190,8 +190,8 @@ TEST(KeyedUnarchiver, WrongKindsAndBadReferencesNameTheObject) {
     const auto fails = [](auto call, const std::string& message) {
         EXPECT_THAT(call, ThrowsMessage<ArchiveError>(::testing::StrEq(message)));
     };
-    fails([&] { u.string(1); }, "object 1: expected a string, found an object of class CBPart");
-    fails([&] { u.array(1); }, "object 1: expected an array, found an object of class CBPart");
+    fails([&] { u.string(1); }, "object 1: expected a string, found an object of class “CBPart”");
+    fails([&] { u.array(1); }, "object 1: expected an array, found an object of class “CBPart”");
     fails([&] { u.integer(0); }, "object 0: expected an integer, found null");
     fails([&] { u.field(0, "n"); }, "object 0: expected an object, found null");
     fails([&] { u.kind(99); }, "object 99: out of range (the archive has 9 objects)");

@@ -91,7 +91,7 @@ TEST(XmlPlistReader, ReadsHandWrittenDocuments) {
 
 TEST(XmlPlistReader, RefusesBadValuesAndStructureNamingTheLine) {
     EXPECT_EQ(errorOf(inPlist("<array>\n<integer>1</integer>\n<integer>12x</integer>\n</array>")),
-              "XML property list: line 6: bad integer \"12x\"");
+              "XML property list: line 6: bad integer “12x”");
     EXPECT_THAT(errorOf(inPlist("<array>")), StartsWith("XML property list: line 5: "));
     EXPECT_THAT(errorOf(""), StartsWith("XML property list: line 1: "));
     EXPECT_THAT(errorOf("bplist00"), StartsWith("XML property list: line 1: "));
@@ -101,7 +101,7 @@ TEST(XmlPlistReader, RefusesBadValuesAndStructureNamingTheLine) {
         {"<real>1.5.5</real>", "bad real"}, {"<date>2025-02-29T00:00:00Z</date>", "bad date"},
         {"<date>2025-01-02 03:04:05</date>", "bad date"}, {"<date>2025-01-02T24:00:00Z</date>", "bad date"},
         {"<data>A</data>", "bad base64"}, {"<data>AA=A</data>", "bad base64"}, {"<data>A*AA</data>", "bad base64"},
-        {"<dict><key>a</key><true/><key>a</key><false/></dict>", "duplicate key \"a\""},
+        {"<dict><key>a</key><true/><key>a</key><false/></dict>", "duplicate key “a”"},
         {"<dict><key>a</key></dict>", "without a value"},
         {"<dict><key>a</key><key>b</key><true/></dict>", "without a value"},
         {"<dict><true/></dict>", "without a <key>"}, {"<dict>text</dict>", "unexpected text"},
@@ -111,6 +111,15 @@ TEST(XmlPlistReader, RefusesBadValuesAndStructureNamingTheLine) {
         {"<string>&undefined;</string>", "entity"},
     };
     for (const auto& [body, message] : cases) EXPECT_THAT(errorOf(inPlist(body)), HasSubstr(message)) << body;
+}
+
+TEST(XmlPlistReader, NamesFromTheFileAreCutInMessages) {
+    const std::string name(1'000'000, 'n');
+    EXPECT_EQ(errorOf(inPlist("<" + name + "/>")),
+              "XML property list: line 4: unknown element <" + std::string(80, 'n') + "… (1000000 characters)>");
+    const std::string message = errorOf(inPlist("<dict><key>" + name + "</key><true/><key>" + name + "</key><false/></dict>"));
+    EXPECT_LT(message.size(), 200u);
+    EXPECT_THAT(message, HasSubstr("duplicate key “nnn"));
 }
 
 TEST(XmlPlistReader, RefusesEntityDeclarationsDeepNestingAndHugeInput) {

@@ -172,7 +172,7 @@ TEST(RecordFile, RefusesWhatIsNotARecordWithAReason) {
     KeyedArchiver other;
     const auto object = other.reserve();
     other.setObject(object, "NSColor", {"NSColor", "NSObject"}, {});
-    EXPECT_NE(refusal(other.finish(object)).find("a NSColor, not a record item"), std::string::npos);
+    EXPECT_NE(refusal(other.finish(object)).find("class “NSColor”, not a record item"), std::string::npos);
 }
 
 TEST(RecordFile, RefusesTreesThatBreakTheNodeInvariants) {

@@ -9,10 +9,13 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+#include <sys/stat.h>
+
 #include <stdexcept>
 
 #include "foundation/assertion.h"
 #include "foundation/exceptions.h"
+#include "platform/alerts.h"
 #include "platform/application.h"
 #include "platform/application_identity.h"
 #include "platform/document.h"
@@ -183,6 +186,45 @@ TEST_F(PlatformDocumentTest, TheProgramsNamesAndDocumentTypeAreTheOnesHandedIn) 
     alerts.savePath = defaults.filePath("plain");
     ASSERT_TRUE(document->saveDocumentAs());
     EXPECT_EQ(document->displayName(), "plain");
+}
+
+TEST_F(PlatformDocumentTest, SavesGoThroughLinksAndNeverIntoPipes) {
+    // A record kept elsewhere and linked in: saved where it is kept.
+    const QString real = defaults.filePath("real.txt"), link = defaults.filePath("link.txt"),
+                  pipe = defaults.filePath("pipe.txt");
+    writeFile(real, "old");
+    ASSERT_TRUE(QFile::link(real, link));
+    auto* document = static_cast<TextDocument*>(controller.openDocumentWithContentsOfFile(link));
+    ASSERT_NE(document, nullptr);
+    document->text = "new";
+    document->updateChangeCount(Document::ChangeDone);
+    ASSERT_TRUE(document->saveDocument());
+    EXPECT_EQ(readFile(real), "new");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+
+    // Save As into a pipe is refused, naming it; the title never shows the
+    // name it did not get, not even while the failure is reported.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    document->updateChangeCount(Document::ChangeDone);
+    QString titleMeanwhile;
+    test_support::ShownMessage shown{};
+    AlertHooks hooks;
+    hooks.chooseSavePath = [&](QWidget*, const QString&) { return pipe; };
+    hooks.message = [&](QWidget*, AlertStyle style, const QString& text, const QString& detail) {
+        titleMeanwhile = document->window()->windowTitle();
+        shown = {style, text, detail};
+    };
+    AlertHooks scripted = setAlertHooks(std::move(hooks));
+    const bool saved = document->saveDocumentAs();
+    setAlertHooks(std::move(scripted));
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(titleMeanwhile, "link.txt[*]");
+    EXPECT_TRUE(shown.text.contains(QFileInfo(pipe).absoluteFilePath())) << shown.text.toStdString();
+    EXPECT_EQ(shown.detail, "is a named pipe, not a file to save into");
+    EXPECT_EQ(document->displayName(), "link.txt");
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_EQ(QFileInfo(pipe).isFile(), false);
+    EXPECT_EQ(readFile(real), "new");
 }
 
 TEST_F(PlatformDocumentTest, QuitAsksAboutEveryUnsavedDocumentAndStopsOnCancel) {

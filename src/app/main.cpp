@@ -17,6 +17,7 @@
 #include "platform/alerts.h"
 #include "platform/application.h"
 #include "platform/images.h"
+#include "platform/single_instance.h"
 
 namespace {
 
@@ -32,6 +33,12 @@ int main(int argc, char** argv) {
     if (isCommandLineForm(args)) return cogbook::runCommandLine(std::move(args), std::cout, std::cerr);
 
     cogbook::Application application(argc, argv);
+    QStringList files;
+    for (int index = 1; index < argc; ++index) files << QFileInfo(QFile::decodeName(argv[index])).absoluteFilePath();
+    // A program already running in this session takes the files instead.
+    cogbook::SingleInstance single(QStringLiteral("cogbook"));
+    if (single.start(files) == cogbook::SingleInstance::Outcome::HandedOver) return 0;
+
     if (auto icon = cogbook::imageNamed(QStringLiteral("cogbook"))) application.setWindowIcon(icon->icon());
     cogbook::ZRSWDocumentController::initialize();
     cogbook::ZRSWDocumentController controller;
@@ -45,10 +52,12 @@ int main(int argc, char** argv) {
     }
 
     bool opened = false;
-    for (int index = 1; index < argc; ++index) {
-        if (controller.openDocumentWithContentsOfFile(QFile::decodeName(argv[index]))) opened = true;
+    for (const QString& file : files) {
+        if (controller.openDocumentWithContentsOfFile(file)) opened = true;
     }
     if (!opened) controller.newDocumentAtLaunch();
+    QObject::connect(&single, &cogbook::SingleInstance::filesReceived, &controller,
+                     [&controller](const QStringList& paths) { controller.openDocumentsHandedOver(paths); });
     // Nothing could be shown (every file refused, no template): nothing to run.
     if (controller.documents().empty()) return 1;
 

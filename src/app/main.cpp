@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
     if (controller.documents().empty()) return 1;
 
     const int status = application.exec();
+    single.stopListening();
     // Documents closed by the last events end now, and any still open (the
     // session ended under them) end properly too.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

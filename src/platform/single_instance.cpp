@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -131,7 +132,9 @@ SingleInstance::SingleInstance(const QString& applicationId, QObject* parent)
     socketPath_ = path;
 }
 
-SingleInstance::~SingleInstance() {
+SingleInstance::~SingleInstance() { stopListening(); }
+
+void SingleInstance::stopListening() {
     // Closing removes the socket, so the next program to start becomes the one.
     if (server_) server_->close();
 }
@@ -214,6 +217,16 @@ bool SingleInstance::listen(QString* reason) {
 
 void SingleInstance::receive(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    // The socket's own permissions keep others out; this holds even where
+    // the folder's do not.
+    struct ucred peer {};
+    socklen_t length = sizeof(peer);
+    if (::getsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
+        peer.uid != ::getuid()) {
+        logProblem(QStringLiteral("a request from another user was refused"));
+        socket->abort();
+        return;
+    }
     QTimer::singleShot(kRequestTimeoutMilliseconds, socket, [socket] { socket->abort(); });
     auto buffer = std::make_shared<QByteArray>();
     const auto read = [this, socket, buffer] {

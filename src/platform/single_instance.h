@@ -34,6 +34,9 @@ public:
 
     // Hands PATHS (absolute) to the running program, or becomes the one.
     Outcome start(const QStringList& paths);
+    // No more requests are taken (the program is ending): the next program
+    // started becomes the one instead of waiting for this one.
+    void stopListening();
 
     // The folder of the meeting point: $XDG_RUNTIME_DIR when it is set, is
     // absolute and is a folder, or else a folder under the temporary folder

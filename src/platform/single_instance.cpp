@@ -248,6 +248,7 @@ void SingleInstance::receive(QLocalSocket* socket) {
         for (qsizetype index = 1; index < parts.size(); ++index) {
             if (parts[index].startsWith('/')) paths << QFile::decodeName(parts[index]);
         }
+        disconnect(socket, &QLocalSocket::readyRead, nullptr, nullptr);
         socket->write(kAnswer);
         socket->flush();
         socket->disconnectFromServer();

@@ -46,7 +46,7 @@ public:
     // preferred template, or, when that cannot be made (reported to the
     // user), an empty bike, so that the program is never left without a
     // window to work in.
-    Document* newDocumentAtLaunch();
+    Document* newDocumentAtLaunch() override;
 
     void prepareDocumentWindow(QMainWindow* window) override;
     void showAboutBox();

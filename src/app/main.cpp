@@ -20,6 +20,7 @@
 #include "foundation/user_defaults.h"
 #include "platform/alerts.h"
 #include "platform/application.h"
+#include "platform/single_instance.h"
 
 namespace {
 
@@ -52,6 +53,12 @@ int main(int argc, char** argv) {
 
     cogbook::Application application(argc, argv);
     cogbook::setApplicationIdentity(cogbook::cogbookIdentity());
+    QStringList files;
+    for (int index = 1; index < argc; ++index) files << QFileInfo(QFile::decodeName(argv[index])).absoluteFilePath();
+    // A program already running in this session takes the files instead.
+    cogbook::SingleInstance single(QStringLiteral("cogbook"));
+    if (single.start(files) == cogbook::SingleInstance::Outcome::HandedOver) return 0;
+
     cogbook::ZRSWDocumentController::initialize();
     cogbook::ZRSWDocumentController controller;
     controller.awakeFromNib();
@@ -66,14 +73,17 @@ int main(int argc, char** argv) {
     }
 
     bool opened = false;
-    for (int index = 1; index < argc; ++index) {
-        if (controller.openDocumentWithContentsOfFile(QFile::decodeName(argv[index]))) opened = true;
+    for (const QString& file : files) {
+        if (controller.openDocumentWithContentsOfFile(file)) opened = true;
     }
     if (!opened) controller.newDocumentAtLaunch();
+    QObject::connect(&single, &cogbook::SingleInstance::filesReceived, &controller,
+                     [&controller](const QStringList& paths) { controller.openDocumentsHandedOver(paths); });
     // Nothing could be shown (every file refused, no template): nothing to run.
     if (controller.documents().empty()) return 1;
 
     const int status = application.exec();
+    single.stopListening();
     // Documents closed by the last events end now, and any still open (the
     // session ended under them) end properly too.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

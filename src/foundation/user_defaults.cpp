@@ -286,6 +286,27 @@ void UserDefaults::removeObjectForKey(std::string_view key) {
     changed();
 }
 
+void UserDefaults::refreshObjectForKey(std::string_view key) {
+    if (path_.empty() || dirty_ || damagedFileInPlace_) return;
+    PlistValue root;
+    try {
+        root = readPlist(readWholeFile(path_, kMaxUserDefaultsFileBytes));
+    } catch (const std::exception&) {
+        return; // missing or unreadable now: what was read at launch stays
+    }
+    if (!root.isDictionary() || !storageProblem(root).empty()) return;
+    auto& entries = persistent_.dictionary();
+    const auto entry = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.first == key; });
+    const PlistValue* fresh = root.find(key);
+    if (fresh == nullptr) {
+        if (entry != entries.end()) entries.erase(entry);
+    } else if (entry != entries.end()) {
+        entry->second = *fresh;
+    } else {
+        entries.emplace_back(std::string(key), *fresh);
+    }
+}
+
 void UserDefaults::changed() {
     dirty_ = true;
     if (scheduled_) return;

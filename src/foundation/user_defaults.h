@@ -82,6 +82,11 @@ public:
     // Removes KEY from the persistent domain, so the registered default (if
     // any) shows again.
     void removeObjectForKey(std::string_view key);
+    // Takes KEY's value from the file again, where another process of the
+    // user's may have written it since it was read. Does nothing while this
+    // one has changes the file does not hold yet (they win when written), or
+    // when the file cannot be used.
+    void refreshObjectForKey(std::string_view key);
 
     // Writes the persistent domain to the file when it has changed, creating
     // missing folders (private to the user). On failure logs the file and the

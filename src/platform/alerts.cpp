@@ -1,5 +1,6 @@
 #include "platform/alerts.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -78,6 +79,22 @@ bool confirmRevert(QWidget* parent, const QString& displayName) {
     box.setDefaultButton(QMessageBox::Cancel);
     box.exec();
     return box.clickedButton() == revert;
+}
+
+ChangedFileAnswer askSaveOverChangedFile(QWidget* parent, const QString& displayName) {
+    if (hooks().askSaveOverChangedFile) return hooks().askSaveOverChangedFile(parent, displayName);
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
+                    QObject::tr("The file has been changed by another program since you opened or saved it."),
+                    QMessageBox::Cancel, parent);
+    box.setInformativeText(
+        QObject::tr("Save “%1” anyway, replacing that version, or revert to the version on disk?").arg(displayName));
+    QPushButton* saveAnyway = box.addButton(QObject::tr("&Save Anyway"), QMessageBox::AcceptRole);
+    QPushButton* revert = box.addButton(QObject::tr("&Revert"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() == saveAnyway) return ChangedFileAnswer::SaveAnyway;
+    if (box.clickedButton() == revert) return ChangedFileAnswer::Revert;
+    return ChangedFileAnswer::Cancel;
 }
 
 QStringList chooseFilesToOpen(QWidget* parent, const QString& directory) {

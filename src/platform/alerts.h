@@ -16,12 +16,16 @@ namespace cogbook {
 
 enum class AlertStyle { Information, Warning, Critical };
 enum class SaveChangesAnswer { Save, DontSave, Cancel };
+enum class ChangedFileAnswer { SaveAnyway, Revert, Cancel };
 
 struct AlertHooks {
     std::function<void(QWidget* parent, AlertStyle style, const QString& text, const QString& detail)> message;
     std::function<SaveChangesAnswer(QWidget* parent, const QString& displayName)> askSaveChanges;
     // Whether to discard the changes to DISPLAYNAME and go back to the saved file.
     std::function<bool(QWidget* parent, const QString& displayName)> confirmRevert;
+    // What to do when the file of DISPLAYNAME was changed by another program
+    // since the document read or wrote it, and the document is to be saved.
+    std::function<ChangedFileAnswer(QWidget* parent, const QString& displayName)> askSaveOverChangedFile;
     // The files chosen to open (empty: cancelled).
     std::function<QStringList(QWidget* parent, const QString& directory)> chooseFilesToOpen;
     // The path chosen to save to (empty: cancelled).
@@ -34,6 +38,7 @@ AlertHooks setAlertHooks(AlertHooks hooks);
 void showMessage(QWidget* parent, AlertStyle style, const QString& text, const QString& detail = {});
 SaveChangesAnswer askSaveChanges(QWidget* parent, const QString& displayName);
 bool confirmRevert(QWidget* parent, const QString& displayName);
+ChangedFileAnswer askSaveOverChangedFile(QWidget* parent, const QString& displayName);
 QStringList chooseFilesToOpen(QWidget* parent, const QString& directory);
 QString chooseSavePath(QWidget* parent, const QString& suggestedPath);
 

@@ -16,6 +16,7 @@
 #include "platform/application.h"
 #include "platform/application_identity.h"
 #include "platform/document_controller.h"
+#include "platform/file_watch.h"
 #include "platform/outline_view.h"
 
 namespace cogbook {
@@ -62,6 +63,7 @@ UndoManager* keyWindowUndoManager() {
 
 Document::Document() : undoManager_(std::make_unique<UndoManager>()) {
     observeUndoManager();
+    startWatchingFile();
     addCommand("saveDocument:", [this](QAction*) { saveDocument(); });
     addCommand("saveDocumentAs:", [this](QAction*) { saveDocumentAs(); });
     addCommand("revertDocumentToSaved:", [this](QAction*) { revertDocumentToSaved(); });
@@ -114,6 +116,7 @@ QString Document::fileType() const { return applicationIdentity().documentType.n
 
 void Document::setFileName(const QString& path) {
     fileName_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    fileWatch_->watch(fileName_);
     updateTitle();
     emit displayNameChanged();
 }
@@ -163,6 +166,7 @@ void Document::makeWindowControllers() {
         delete window;
         throw;
     }
+    installDiskChangeBar();
     updateTitle();
 }
 
@@ -181,10 +185,14 @@ void Document::showWindows() {
 }
 
 void Document::readFromFile(const QString& path) {
+    // Taken before reading: a change made while the file is read shows as a
+    // change since.
+    const FileStamp stamp = FileStamp::of(path);
     auto bytes = readWholeFile(QFile::encodeName(path).toStdString());
     if (!loadDataRepresentationOfType(std::move(bytes), fileType())) {
         throw std::runtime_error("the content could not be read");
     }
+    if (QFileInfo(path).absoluteFilePath() == fileName_) noteFileVersion(stamp);
 }
 
 void Document::writeToFile(const QString& path) {
@@ -208,6 +216,7 @@ bool Document::writeToFileReportingFailure(const QString& path, const QString& n
                       QString::fromUtf8(error.what()));
         return false;
     }
+    noteFileVersion(FileStamp::of(path));
     updateChangeCount(ChangeCleared);
     if (auto* controller = DocumentController::sharedDocumentController()) controller->noteNewRecentDocument(this);
     return true;
@@ -215,6 +224,9 @@ bool Document::writeToFileReportingFailure(const QString& path, const QString& n
 
 bool Document::saveDocument() {
     if (fileName_.isEmpty()) return saveDocumentAs();
+    // The folder was removed or moved away: the user picks another place.
+    if (!QFileInfo(QFileInfo(fileName_).absolutePath()).isDir()) return saveDocumentAs();
+    if (!mayWriteOverFile()) return false;
     return writeToFileReportingFailure(fileName_, displayName());
 }
 
@@ -230,6 +242,7 @@ bool Document::saveDocumentAs() {
     QString path = chooseSavePath(window_, suggested);
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += suffix;
+    if (QFileInfo(path).absoluteFilePath() == fileName_ && !mayWriteOverFile()) return false;
     const QString previous = fileName_;
     const QString previousName = displayName();
     // The name is taken first, as what is written may depend on it, but the
@@ -246,13 +259,22 @@ bool Document::saveDocumentAs() {
 bool Document::revertDocumentToSaved() {
     if (fileName_.isEmpty()) return false;
     if (!confirmRevert(window_, displayName())) return false;
+    return rereadFileReportingFailure();
+}
+
+bool Document::rereadFileReportingFailure() {
+    // Reading notes the file's version; a content that cannot be taken keeps
+    // the version it came from.
+    const FileStamp previous = fileWatch_->notedVersion();
     try {
         if (!revertToSavedFromFileOfType(fileName_, fileType())) {
+            fileWatch_->noteVersion(previous);
             reportFailure(QObject::tr("The document “%1” could not be reverted.").arg(displayName()),
                           QObject::tr("The file could not be read."));
             return false;
         }
     } catch (const std::exception& error) {
+        fileWatch_->noteVersion(previous);
         reportFailure(QObject::tr("The document “%1” could not be reverted to “%2”.").arg(displayName(), fileName_),
                       QString::fromUtf8(error.what()));
         return false;
@@ -267,7 +289,8 @@ bool Document::canClose() {
     if (!isDocumentEdited()) return true;
     showWindows();
     switch (askSaveChanges(window_, displayName())) {
-    case SaveChangesAnswer::Save: return saveDocument();
+    // A save answered by going back to the file on disk leaves nothing to lose.
+    case SaveChangesAnswer::Save: return saveDocument() || !isDocumentEdited();
     case SaveChangesAnswer::DontSave: return true;
     case SaveChangesAnswer::Cancel: return false;
     }

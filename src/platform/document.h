@@ -18,8 +18,11 @@ class QLineEdit;
 
 namespace cogbook {
 
+class DiskChangeBar;
 class Document;
+class FileWatch;
 class UndoManager;
+struct FileStamp;
 
 // A document's window: asks its document before it closes.
 class DocumentWindow : public QMainWindow {
@@ -110,6 +113,13 @@ public:
     bool validateMenuItem(QAction* item) override;
     Responder* nextResponder() const override;
 
+    // The watch on the document's file, which knows the version the document
+    // last read or wrote.
+    FileWatch& fileWatch() const { return *fileWatch_; }
+    // The bar the window shows when the file changed on disk while the
+    // document has unsaved changes (null until the window is made).
+    DiskChangeBar* diskChangeBar() const;
+
 signals:
     void displayNameChanged();
     void documentEditedChanged(bool edited);
@@ -133,6 +143,22 @@ private:
     // Writes to PATH; on success the document is no longer edited and PATH
     // is a recent file, on failure the user is told, naming the document NAME.
     bool writeToFileReportingFailure(const QString& path, const QString& name);
+    // Reads the file again, replacing the content; a failure is reported and
+    // leaves the document as it was.
+    bool rereadFileReportingFailure();
+
+    // Changes made to the file by others (document_file_changes.cpp).
+    void startWatchingFile();
+    void installDiskChangeBar();
+    void noteFileVersion(const FileStamp& stamp);
+    void fileDidChangeOnDisk(const FileStamp& current);
+    // Before saving over the file: answers whether to write, having asked
+    // when another program changed the file since.
+    bool mayWriteOverFile();
+    void reloadFromDiskChangeBar();
+    void keepMineOverDiskVersion();
+    // A cell edit is open in the window: its text is a change not yet made.
+    bool hasEditInProgress() const;
 
     std::unique_ptr<UndoManager> undoManager_;
     QString fileName_;
@@ -143,6 +169,8 @@ private:
     bool savedStateLost_ = false;
     QPointer<DocumentWindow> window_;
     bool closing_ = false;
+    FileWatch* fileWatch_ = nullptr;
+    QPointer<DiskChangeBar> diskChangeBar_;
 };
 
 // The undo manager of the key window (the active window), or null when the

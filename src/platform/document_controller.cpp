@@ -104,6 +104,13 @@ Document* DocumentController::openDocumentWithContentsOfFile(const QString& path
     return document;
 }
 
+void DocumentController::openDocumentsHandedOver(const QStringList& paths) {
+    for (const QString& path : paths) openDocumentWithContentsOfFile(path);
+    if (!paths.isEmpty()) return;
+    if (!documents_.empty()) documents_.front()->showWindows();
+    else newDocumentAtLaunch();
+}
+
 std::vector<Document*> DocumentController::orderedDocuments() const {
     return documents_;
 }
@@ -141,6 +148,7 @@ QStringList DocumentController::recentDocumentPaths() const {
 
 void DocumentController::noteNewRecentDocument(Document* document) {
     if (document->fileName().isEmpty()) return;
+    refreshRecentDocuments();
     QStringList paths = recentDocumentPaths();
     paths.removeAll(document->fileName());
     paths.prepend(document->fileName());
@@ -148,6 +156,10 @@ void DocumentController::noteNewRecentDocument(Document* document) {
     PlistArray stored;
     for (const QString& entry : paths) stored.emplace_back(entry.toStdString());
     UserDefaults::standardUserDefaults().setObjectForKey(PlistValue(std::move(stored)), kRecentDocumentsKey);
+}
+
+void DocumentController::refreshRecentDocuments() {
+    UserDefaults::standardUserDefaults().refreshObjectForKey(kRecentDocumentsKey);
 }
 
 void DocumentController::clearRecentDocuments() {
@@ -158,6 +170,7 @@ QMenu* DocumentController::makeOpenRecentMenu(QWidget* parent) {
     auto* menu = new QMenu(QObject::tr("Open &Recent"), parent);
     connect(menu, &QMenu::aboutToShow, menu, [this, menu] {
         menu->clear();
+        refreshRecentDocuments();
         const QStringList paths = recentDocumentPaths();
         for (const QString& path : paths) {
             QAction* item = menu->addAction(QFileInfo(path).fileName());

@@ -35,6 +35,12 @@ public:
     // A file that cannot be read or decoded is reported, naming the file and
     // what is wrong, and leaves no window behind. Answers the document or null.
     Document* openDocumentWithContentsOfFile(const QString& path, bool display = true);
+    // Files handed over by a program started later: each is opened, or its
+    // window brought to the front. With none, the front-most window comes
+    // forward (a new document when there is none).
+    void openDocumentsHandedOver(const QStringList& paths);
+    // The document a launch without files starts with.
+    virtual Document* newDocumentAtLaunch() { return newDocument(); }
 
     const std::vector<Document*>& documents() const { return documents_; }
     // Front-most window's document first.
@@ -43,7 +49,9 @@ public:
     Document* currentDocument() const;
     Document* documentForFileName(const QString& path) const;
 
-    // Recent files, most recent first, kept in the user defaults.
+    // Recent files, most recent first, kept in the user defaults (and shared
+    // with the user's other programs through them: taken again from the
+    // file before each change and each time the menu opens).
     QStringList recentDocumentPaths() const;
     void noteNewRecentDocument(Document* document);
     void clearRecentDocuments();
@@ -78,6 +86,8 @@ protected:
     virtual Document* makeDocumentForReading() = 0;
 
 private:
+    void refreshRecentDocuments();
+
     std::vector<Document*> documents_; // front-most first
 };
 

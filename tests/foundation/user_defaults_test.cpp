@@ -240,5 +240,26 @@ TEST_F(UserDefaultsTest, StandardInstanceFollowsXdgRules) {
     EXPECT_EQ(standard.objectForKey("Units"), nullptr);
 }
 
+TEST_F(UserDefaultsTest, AKeyIsTakenAgainFromWhatAnotherProcessWrote) {
+    UserDefaults mine(file_.string());
+    mine.setObjectForKey("kept", "Mine only");
+    ASSERT_TRUE(mine.synchronize());
+    UserDefaults other(file_.string());
+    other.setObjectForKey("theirs", "Recent");
+    ASSERT_TRUE(other.synchronize());
+    mine.refreshObjectForKey("Recent");
+    EXPECT_EQ(mine.stringForKey("Recent"), "theirs");
+    EXPECT_EQ(mine.stringForKey("Mine only"), "kept");
+
+    // A change here not yet written wins: it is written over the file soon.
+    mine.setObjectForKey("unwritten", "Other");
+    other.removeObjectForKey("Recent");
+    ASSERT_TRUE(other.synchronize());
+    mine.refreshObjectForKey("Recent");
+    EXPECT_EQ(mine.stringForKey("Recent"), "theirs");
+    ASSERT_TRUE(mine.synchronize());
+    EXPECT_EQ(UserDefaults(file_.string()).stringForKey("Other"), "unwritten");
+}
+
 } // namespace
 } // namespace cogbook

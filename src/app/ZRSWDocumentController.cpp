@@ -149,6 +149,13 @@ void ZRSWDocumentController::buildMainMenu() {
     // Titled by the key window's undo manager each time the menu opens.
     makeMenuItem(edit, tr("Undo"), "undo:", QKeySequence::Undo);
     makeMenuItem(edit, tr("Redo"), "redo:", QKeySequence::Redo);
+    // Items of the outline; while a cell editor or the notes have the focus,
+    // their text.
+    edit->addSeparator();
+    makeMenuItem(edit, tr("Cu&t"), "cut:", QKeySequence::Cut);
+    makeMenuItem(edit, tr("&Copy"), "copy:", QKeySequence::Copy);
+    makeMenuItem(edit, tr("&Paste"), "paste:", QKeySequence::Paste);
+    makeMenuItem(edit, tr("&Delete"), "delete:", QKeySequence::Delete);
 
     auto* record = new QMenu(tr("&Record"));
     makeMenuItem(record, tr("Add &Part"), "addPart:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));

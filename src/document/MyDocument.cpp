@@ -126,6 +126,7 @@ void MyDocument::installCommands() {
     addCommand("addSubpart:", [this](QAction*) { addSubpart(); });
     addCommand("addEntryForPart:", [this](QAction*) { addEntryForPart(); });
     addCommand("addEntryForBike:", [this](QAction*) { addEntryForBike(); });
+    installPasteboardCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {
@@ -161,6 +162,7 @@ void MyDocument::windowControllerDidLoadNib() {
     if (dataFromFile_) replaceBikeWithDataFromFile();
     bikeTable_->setDataSource(this);
     bikeTable_->setOutlineDelegate(this);
+    preparePasteboardViews();
 
     bikeTable_->moveColumnToColumn(2, 0);
     // Room for a date and a part's name; the description takes the rest.
@@ -359,6 +361,7 @@ bool MyDocument::validateMenuItem(QAction* item) {
                                                                            : ZRSWAddEntryDisabledMITitle));
         return false;
     }
+    if (const std::optional<bool> enabled = validatePasteboardMenuItem(item)) return *enabled;
     return Document::validateMenuItem(item);
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "model/ZRBicycleList.h"
 #include "platform/document.h"
 #include "platform/outline_view.h"
+#include "platform/pasteboard.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -37,6 +39,9 @@ inline constexpr const char* ZRSWAddEntryMITitlePrefix = "Add Entry for ";
 inline constexpr const char* ZRSWAddEntryDisabledMITitle = "Add Entry to Subpart";
 inline constexpr int kAddSubpartMenuItemTag = 13;
 inline constexpr int kAddEntryForPartMenuItemTag = 14;
+
+// The three pasteboard types, each mapped to its MIME type on first use.
+const std::vector<std::string>& _ZRBikeTableDataTypes();
 
 // The nodes of the selected rows of VIEW, in ascending row order.
 std::vector<ZRBicycleListPtr> _itemsForSelectedRowsInOutlineView(const OutlineView* view);
@@ -125,6 +130,23 @@ public:
     // Answers whether CHILD was removed: not when an open cell edit cannot end.
     bool removeChild(ZRBicycleListPtr child);
 
+    // Moving and copying items: the clipboard, drag and drop, and the outline's
+    // context menu. While a text view of the window has the focus (a cell
+    // editor, the notes) the four commands are its text commands.
+    bool _writeItemsToPasteboard(const std::vector<ZRBicycleListPtr>& items, Pasteboard& pasteboard);
+    bool outlineViewWriteItemsToPasteboard(OutlineView* view, const std::vector<void*>& items,
+                                           Pasteboard& pasteboard) override;
+    DragOperation outlineViewValidateDropProposedItemProposedChildIndex(OutlineView* view, const DraggingInfo& info,
+                                                                      void* item, long index) override;
+    bool outlineViewAcceptDropItemChildIndex(OutlineView* view, const DraggingInfo& info, void* item,
+                                             long index) override;
+    QMenu* outlineViewMenuForRow(OutlineView* view, long row) override;
+    void cut();
+    void copy();
+    void paste();
+    void deleteItems();
+    bool copyDraggedItem() const { return copyDraggedItem_; }
+
     UndoManager* windowWillReturnUndoManager(DocumentWindow* window) override;
     QLineEdit* windowWillReturnFieldEditorToObject(DocumentWindow* window, QObject* object) override;
 
@@ -141,6 +163,24 @@ protected:
 
 private:
     void installCommands();
+    void installPasteboardCommands();
+    void preparePasteboardViews();
+    // For the four item commands: nothing (not theirs), or whether enabled.
+    std::optional<bool> validatePasteboardMenuItem(QAction* item);
+    // Runs the text command ACTION in the window's focused text view, if
+    // one has the focus; answers whether one had it.
+    bool performTextCommand(std::string_view action);
+    // Removes the selected rows' items, the last row first; answers whether
+    // all went.
+    bool removeSelectedItems();
+    // Files ITEMS under PARENT from INDEX on, in order, and selects them.
+    void insertItemsForParentAtIndex(const std::vector<ZRBicycleListPtr>& items, const ZRBicycleListPtr& parent,
+                                     std::int32_t index);
+    // The rows of ITEMS, the first alone and then the others added, in order.
+    void selectItems(const std::vector<ZRBicycleListPtr>& items);
+    // While one lives, changes bring the outline up to date once, when the
+    // last one goes, rather than once per item.
+    class FocusBatch;
     ZRBicycleList* nodeForItem(void* item) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Ends an open cell edit, committing it; false (with a beep) when the
@@ -176,6 +216,9 @@ private:
     const UndoManager* notesStepManager_ = nullptr;
     std::uint64_t notesStepGeneration_ = 0;
     bool settingNotes_ = false;
+    int focusDeferred_ = 0;
+    bool copyDraggedItem_ = false;
+    QPointer<QMenu> contextMenu_;
 };
 
 } // namespace cogbook

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libexpat1-dev
   qt6-base-dev qt6-svg-dev fonts-dejavu-core
+  xvfb
 )
 
 missing=()

@@ -310,6 +310,58 @@ TEST_F(PasteboardTest, DeleteAndCutUndoAsOneStepEach) {
     EXPECT_EQ(recordBytes(document), original);
 }
 
+// Stands between the outline and its document, counting how often the
+// outline asks for the top level: once for every reload.
+class CountingSource : public OutlineViewDataSource {
+public:
+    explicit CountingSource(MyDocument* document) : document_(document) {}
+    long outlineViewNumberOfChildrenOfItem(OutlineView* view, void* item) override {
+        if (item == nullptr) ++topLevelAsked;
+        return document_->outlineViewNumberOfChildrenOfItem(view, item);
+    }
+    bool outlineViewIsItemExpandable(OutlineView* view, void* item) override {
+        return document_->outlineViewIsItemExpandable(view, item);
+    }
+    OutlineItem outlineViewChildOfItem(OutlineView* view, long index, void* item) override {
+        return document_->outlineViewChildOfItem(view, index, item);
+    }
+    QVariant outlineViewObjectValueForTableColumnByItem(OutlineView* view, const TableColumn& column,
+                                                         void* item) override {
+        return document_->outlineViewObjectValueForTableColumnByItem(view, column, item);
+    }
+    int topLevelAsked = 0;
+
+private:
+    MyDocument* document_;
+};
+
+TEST_F(PasteboardTest, ACommandOnManyItemsRefreshesTheOutlineOnce) {
+    MyDocument* document = openFourItems();
+    CountingSource counting(document);
+    OutlineView* view = document->bikeTable();
+    view->setDataSource(&counting);
+    view->expandItemExpandChildren(nullptr, true);
+    const auto reloadsFor = [&](std::initializer_list<const ZRBicycleList*> nodes, const char* action) {
+        select(document, nodes);
+        counting.topLevelAsked = 0;
+        command(document, action);
+        return counting.topLevelAsked;
+    };
+    const int one = reloadsFor({item(document, {0})}, "delete:");
+    EXPECT_GE(one, 1);
+    undo(document);
+    EXPECT_EQ(reloadsFor({item(document, {0}), item(document, {1}), item(document, {2, 0}), item(document, {3})},
+                         "delete:"),
+              one);
+    EXPECT_EQ(names(document->theBike()), std::vector<std::string>{"C"});
+    counting.topLevelAsked = 0;
+    undo(document);
+    EXPECT_EQ(counting.topLevelAsked, one) << "and so does its undo";
+    EXPECT_EQ(reloadsFor({item(document, {0}), item(document, {1}), item(document, {3})}, "copy:"), 0);
+    EXPECT_EQ(reloadsFor({item(document, {2})}, "paste:"), one);
+    view->setDataSource(document);
+}
+
 TEST_F(PasteboardTest, AMoveBetweenDocumentsIsRecordedInEach) {
     MyDocument* source = openFourItems(QStringLiteral("source.cogbook"));
     MyDocument* target = openFourItems(QStringLiteral("target.cogbook"));

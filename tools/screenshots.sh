@@ -24,3 +24,4 @@ shoot() { # OUTPUT KEYS [FILE...]
 shoot docs/new-bike.png "Down Down Down Right Down"
 shoot docs/sample-record.png "ctrl+Right Down" resources/sample.cogbook
 shoot docs/editing.png "ctrl+Right Down Down Down Down ctrl+shift+e" resources/sample.cogbook
+shoot docs/context-menu.png "ctrl+Right Down Down Down ctrl+c Down Menu" resources/sample.cogbook

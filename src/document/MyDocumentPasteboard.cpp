@@ -8,10 +8,10 @@
 #include <QShortcut>
 
 #include <algorithm>
-#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "document/MyDocument.h"
-#include "document/document_support.h"
 #include "foundation/hooks.h"
 #include "foundation/undo_manager.h"
 #include "model/item_payload.h"
@@ -57,6 +57,29 @@ std::optional<std::vector<ZRBicycleListPtr>> readPayload(const Pasteboard& paste
         beep();
         return std::nullopt;
     }
+}
+
+// How many levels ITEM's subtree spans: 1 for an item with nothing below it.
+std::size_t levelsOf(const ZRBicycleList& item) {
+    std::size_t deepest = 0;
+    std::vector<std::pair<const ZRBicycleList*, std::size_t>> pending{{&item, 1}};
+    while (!pending.empty()) {
+        const auto [node, level] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, level);
+        for (std::size_t i = 0; i < node->numberOfChildren(); ++i) pending.emplace_back(node->childAtIndex(i).get(), level + 1);
+    }
+    return deepest;
+}
+
+// Whether ITEMS filed under PARENT leave the record within the depth that
+// reading a record file accepts: a record saved deeper could not be opened
+// again.
+bool fitsUnder(const ZRBicycleList& parent, const std::vector<ZRBicycleListPtr>& items) {
+    std::size_t above = 1; // the parent's own level, the bike's being 1
+    for (ZRBicycleListPtr up = parent.parent(); up; up = up->parent()) ++above;
+    return std::all_of(items.begin(), items.end(),
+                       [&](const ZRBicycleListPtr& item) { return above + levelsOf(*item) <= kMaxRecordDepth; });
 }
 
 } // namespace
@@ -235,6 +258,10 @@ void MyDocument::paste() {
             index = selected->childIndex() + 1;
         }
     }
+    if (!fitsUnder(*parent, *items)) {
+        beep();
+        return;
+    }
     if (!endCellEditing()) return;
     {
         FocusBatch batch(*this);
@@ -301,16 +328,21 @@ bool MyDocument::outlineViewAcceptDropItemChildIndex(OutlineView*, const Draggin
 
     std::vector<ZRBicycleListPtr> items;
     std::vector<ZRBicycleListPtr> dragged;
+    const auto refusedForDepth = [&](const std::vector<ZRBicycleListPtr>& nodes) {
+        if (fitsUnder(*parent, nodes)) return false;
+        beep();
+        return true;
+    };
     if (copying) {
         auto read = readPayload(pasteboard);
-        if (!read) return false;
+        if (!read || refusedForDepth(*read)) return false;
         items = std::move(*read);
     } else if (source != this) {
         // A move from another document: copies come here and the originals
         // go from there, each change on its own document's history, so that
         // each undoes on its own and no item is ever in both trees.
         auto read = readPayload(pasteboard);
-        if (!read) return false;
+        if (!read || refusedForDepth(*read)) return false;
         if (!source->endCellEditing()) {
             beep();
             return false;
@@ -324,6 +356,7 @@ bool MyDocument::outlineViewAcceptDropItemChildIndex(OutlineView*, const Draggin
         FocusBatch batch(*this);
         if (!copying && source == this) {
             dragged = _itemsForSelectedRowsInOutlineView(sourceView);
+            if (refusedForDepth(dragged)) return false;
             for (auto it = dragged.rbegin(); it != dragged.rend(); ++it) {
                 const ZRBicycleListPtr& node = *it;
                 if (node->parent() == parent) {

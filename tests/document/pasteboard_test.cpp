@@ -452,5 +452,35 @@ TEST_F(PasteboardTest, DataFromElsewhereIsCopiedOrRefused) {
     EXPECT_FALSE(document->isDocumentEdited());
 }
 
+TEST_F(PasteboardTest, ItemsThatWouldNestDeeperThanARecordMayAreRefused) {
+    MyDocument* document = openFourItems();
+    // One item spanning all the levels a record may have below its bike.
+    auto top = node("Deep", true);
+    ZRBicycleListPtr tip = top;
+    for (std::size_t level = 2; level < kMaxRecordDepth; ++level) {
+        auto next = node("Deep", true);
+        tip->addChildPartOrEntry(next);
+        tip = next;
+    }
+    const auto payload = writeItemsPayload({top});
+    auto* data = new QMimeData;
+    data->setData(QLatin1String(kItemsMime),
+                  QByteArray(reinterpret_cast<const char*>(payload.data()), static_cast<qsizetype>(payload.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
+
+    // Under part C it would be one level too deep to open again.
+    const auto original = recordBytes(document);
+    select(document, {item(document, {2})});
+    command(document, "paste:");
+    EXPECT_EQ(alerts.beeps, 1);
+    EXPECT_EQ(recordBytes(document), original);
+
+    // At the top it just fits.
+    document->bikeTable()->deselectAll();
+    command(document, "paste:");
+    EXPECT_EQ(alerts.beeps, 1);
+    EXPECT_EQ(names(document->theBike()).front(), "Deep");
+}
+
 } // namespace
 } // namespace cogbook

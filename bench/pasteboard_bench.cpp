@@ -177,7 +177,7 @@ void pasteSubtree(benchmark::State& state, bool timeUndo) {
     };
     if (!timeUndo) {
         measure(state, record, selectPart7, [&] { record.command("paste:"); },
-                [&] { return record.items() == before + 10000; }, [&] { record.command("undo:"); });
+                [&] { return record.items() == before + 10001; }, [&] { record.command("undo:"); });
     } else {
         measure(
             state, record, [&] { selectPart7(); record.command("paste:"); }, [&] { record.command("undo:"); },

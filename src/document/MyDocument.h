@@ -176,7 +176,7 @@ private:
     // Files ITEMS under PARENT from INDEX on, in order, and selects them.
     void insertItemsForParentAtIndex(const std::vector<ZRBicycleListPtr>& items, const ZRBicycleListPtr& parent,
                                      std::int32_t index);
-    // The rows of ITEMS, the first alone and then the others added, in order.
+    // The rows of ITEMS, and nothing else, selected; the last is the latest.
     void selectItems(const std::vector<ZRBicycleListPtr>& items);
     // While one lives, changes bring the outline up to date once, when the
     // last one goes, rather than once per item.

@@ -189,6 +189,9 @@ void MyDocument::copy() {
 
 bool MyDocument::removeSelectedItems() {
     const std::vector<ZRBicycleListPtr> items = _itemsForSelectedRowsInOutlineView(bikeTable_);
+    // Rows that go while selected would change the selection once each, and
+    // every change has the notes pane look at the rows again.
+    bikeTable_->deselectAll();
     FocusBatch batch(*this);
     // The last row first: a node goes before any node above it, so every
     // position recorded for undo stays right.
@@ -233,9 +236,10 @@ void MyDocument::insertItemsForParentAtIndex(const std::vector<ZRBicycleListPtr>
 void MyDocument::selectItems(const std::vector<ZRBicycleListPtr>& items) {
     // One item is selected by the focus on it already.
     if (!bikeTable_ || items.size() < 2) return;
-    bikeTable_->selectRowByExtendingSelection(bikeTable_->rowForItem(items.front().get()), false);
-    for (std::size_t i = 1; i < items.size(); ++i)
-        bikeTable_->selectRowByExtendingSelection(bikeTable_->rowForItem(items[i].get()), true);
+    std::vector<long> rows;
+    rows.reserve(items.size());
+    for (const auto& item : items) rows.push_back(bikeTable_->rowForItem(item.get()));
+    bikeTable_->selectRowIndexesByExtendingSelection(rows, false);
 }
 
 void MyDocument::paste() {
@@ -357,6 +361,7 @@ bool MyDocument::outlineViewAcceptDropItemChildIndex(OutlineView*, const Draggin
         if (!copying && source == this) {
             dragged = _itemsForSelectedRowsInOutlineView(sourceView);
             if (refusedForDepth(dragged)) return false;
+            bikeTable_->deselectAll();
             for (auto it = dragged.rbegin(); it != dragged.rend(); ++it) {
                 const ZRBicycleListPtr& node = *it;
                 if (node->parent() == parent) {

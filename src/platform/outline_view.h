@@ -198,6 +198,9 @@ public:
     // Extend false: ROW becomes the only selected row (and the current one).
     // Extend true: ROW is added to the selection.
     void selectRowByExtendingSelection(long row, bool extend);
+    // The same for ROWS at once (in any order; the last one given becomes
+    // the latest), with one change of the selection.
+    void selectRowIndexesByExtendingSelection(const std::vector<long>& rows, bool extend);
     // The selected rows, ascending.
     std::vector<long> selectedRowIndexes() const;
     long numberOfSelectedRows() const;

@@ -9,6 +9,7 @@ packages=(
   nlohmann-json3-dev libexpat1-dev
   qt6-base-dev qt6-svg-dev fonts-dejavu-core
   poppler-utils
+  xvfb
 )
 
 missing=()

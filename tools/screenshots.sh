@@ -24,6 +24,7 @@ shoot() { # OUTPUT KEYS [FILE...]
 shoot docs/new-bike.png "Down Down Down Right Down"
 shoot docs/sample-record.png "ctrl+Right Down" resources/sample.cogbook
 shoot docs/editing.png "ctrl+Right Down Down Down Down ctrl+shift+e" resources/sample.cogbook
+shoot docs/context-menu.png "ctrl+Right Down Down Down ctrl+c Down Menu" resources/sample.cogbook
 shoot docs/preferences.png "ctrl+comma" resources/sample.cogbook
 shoot docs/print-preview.png "alt+f w" resources/sample.cogbook
 

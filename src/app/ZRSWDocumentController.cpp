@@ -166,6 +166,14 @@ void ZRSWDocumentController::buildMainMenu() {
     makeMenuItem(edit, tr("Undo"), "undo:", standardKey(QKeySequence::Undo, Qt::CTRL | Qt::Key_Z));
     makeMenuItem(edit, tr("Redo"), "redo:", standardKey(QKeySequence::Redo, Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 
+    // Items of the outline; while a cell editor or the notes have the focus,
+    // their text.
+    edit->addSeparator();
+    makeMenuItem(edit, tr("Cu&t"), "cut:", standardKey(QKeySequence::Cut, Qt::CTRL | Qt::Key_X));
+    makeMenuItem(edit, tr("&Copy"), "copy:", standardKey(QKeySequence::Copy, Qt::CTRL | Qt::Key_C));
+    makeMenuItem(edit, tr("&Paste"), "paste:", standardKey(QKeySequence::Paste, Qt::CTRL | Qt::Key_V));
+    makeMenuItem(edit, tr("&Delete"), "delete:", standardKey(QKeySequence::Delete, Qt::Key_Delete));
+
     // Find: the desktop's standard keys; each item carries its find command's tag.
     edit->addSeparator();
     QMenu* find = edit->addMenu(tr("&Find"));

@@ -88,6 +88,7 @@ void MyDocument::installCommands() {
     installFindCommands();
     installToolbarCommands();
     installPrintingCommands();
+    installPasteboardCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {
@@ -132,6 +133,7 @@ void MyDocument::windowControllerDidLoadNib() {
 
     if (dataFromFile_) replaceBikeWithDataFromFile();
     bikeTable_->setDataSource(this);
+    preparePasteboardViews();
 
     bikeTable_->moveColumnToColumn(2, 0);
     // Room for a date and a part's name; the description takes the rest.

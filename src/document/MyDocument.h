@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "platform/outline_view.h"
 #include "platform/toolbar.h"
 #include "search/ZRSWSearchableDocument.h"
+#include "platform/pasteboard.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -118,6 +120,23 @@ public:
     // Answers whether CHILD was removed: not when an open cell edit cannot end.
     bool removeChild(ZRBicycleListPtr child);
 
+    // Moving and copying items: the clipboard, drag and drop, and the outline's
+    // context menu. While a text view of the window has the focus (a cell
+    // editor, the notes) the four commands are its text commands.
+    bool _writeItemsToPasteboard(const std::vector<ZRBicycleListPtr>& items, Pasteboard& pasteboard);
+    bool outlineViewWriteItemsToPasteboard(OutlineView* view, const std::vector<void*>& items,
+                                           Pasteboard& pasteboard) override;
+    DragOperation outlineViewValidateDropProposedItemProposedChildIndex(OutlineView* view, const DraggingInfo& info,
+                                                                      void* item, long index) override;
+    bool outlineViewAcceptDropItemChildIndex(OutlineView* view, const DraggingInfo& info, void* item,
+                                             long index) override;
+    QMenu* outlineViewMenuForRow(OutlineView* view, long row) override;
+    void cut();
+    void copy();
+    void paste();
+    void deleteItems();
+    bool copyDraggedItem() const { return copyDraggedItem_; }
+
     UndoManager* windowWillReturnUndoManager(DocumentWindow* window) override;
     QLineEdit* windowWillReturnFieldEditorToObject(DocumentWindow* window, QObject* object) override;
 
@@ -181,6 +200,25 @@ private:
     // edit cannot end.
     bool _commitBeforePrinting();
     QString suggestedPdfPath() const;
+
+    void installPasteboardCommands();
+    void preparePasteboardViews();
+    // For the four item commands: nothing (not theirs), or whether enabled.
+    std::optional<bool> validatePasteboardMenuItem(QAction* item);
+    // Runs the text command ACTION in the window's focused text view, if
+    // one has the focus; answers whether one had it.
+    bool performTextCommand(std::string_view action);
+    // Removes the selected rows' items, the last row first; answers whether
+    // all went.
+    bool removeSelectedItems();
+    // Files ITEMS under PARENT from INDEX on, in order, and selects them.
+    void insertItemsForParentAtIndex(const std::vector<ZRBicycleListPtr>& items, const ZRBicycleListPtr& parent,
+                                     std::int32_t index);
+    // The rows of ITEMS, and nothing else, selected; the last is the latest.
+    void selectItems(const std::vector<ZRBicycleListPtr>& items);
+    // While one lives, changes bring the outline up to date once, when the
+    // last one goes, rather than once per item.
+    class FocusBatch;
     ZRBicycleList* nodeForItem(void* item) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Ends an open cell edit, committing it; false (with a beep) when the
@@ -218,6 +256,9 @@ private:
     bool settingNotes_ = false;
     QPointer<Toolbar> toolbar_;
     ToolbarItem* activeSearchItem_ = nullptr;
+    int focusDeferred_ = 0;
+    bool copyDraggedItem_ = false;
+    QPointer<QMenu> contextMenu_;
 };
 
 } // namespace cogbook

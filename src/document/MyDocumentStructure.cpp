@@ -87,13 +87,20 @@ void MyDocument::insertChildForParentAtIndex(ZRBicycleListPtr child, ZRBicycleLi
     // is recorded only for an insertion that happened.
     const Date parentDate = parent->date();
     const bool hadChildList = parent->children() != nullptr;
+    // Filing may give the child a fresh key, clear of a sibling's (a copy
+    // pasted beside its original); taken out again, it has its own back.
+    std::string keyBefore = child->creationDate();
     parent->insertChildPartOrEntryAtIndex(child, index);
     // The insertion may have moved the parent's date forward, and given a
     // part its first child list; undo takes both back.
-    changeUndoManager().registerUndoWithTarget(undoTarget(), [this, child, parent, parentDate, hadChildList] {
+    // On this document's own history, whichever window is key: a move from
+    // another document records each half where it happened.
+    undoManager().registerUndoWithTarget(undoTarget(), [this, child, parent, parentDate, hadChildList,
+                                                         keyBefore = std::move(keyBefore)] {
         if (!removeChild(child)) return;
         parent->setDate(parentDate);
         if (!hadChildList) parent->discardEmptyChildren();
+        child->setCreationDate(keyBefore);
     });
     if (!child->expandable()) {
         const std::string label = labelOf(parent.get());
@@ -118,10 +125,12 @@ bool MyDocument::removeChild(ZRBicycleListPtr child) {
     // Filed back, an entry takes its part's name; one that had a name of its
     // own gets that back. Filing moves the part's date on to a later child's,
     // but the removal left that date alone: undo puts it back as it was.
-    changeUndoManager().registerUndoWithTarget(
-        undoTarget(), [this, child, parent, index, name = child->partName(), parentDate = parent->date()] {
+    undoManager().registerUndoWithTarget(
+        undoTarget(), [this, child, parent, index, name = child->partName(), parentDate = parent->date(),
+                       key = child->creationDate()] {
             insertChildForParentAtIndex(child, parent, index);
             child->setPartName(name);
+            child->setCreationDate(key);
             parent->setDate(parentDate);
         });
     if (parent == theBike_) {

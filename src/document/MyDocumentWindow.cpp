@@ -35,7 +35,8 @@ void MyDocument::focusAfterChange(const ZRBicycleListPtr& item) {
     const UndoManager& history = changeUndoManager();
     // An undo or redo may run many changes; the outline is brought up to date
     // once, for the last of them, when it is done.
-    if (history.isUndoing() || history.isRedoing()) {
+    if (history.isUndoing() || history.isRedoing() || undoManager().isUndoing() || undoManager().isRedoing() ||
+        focusDeferred_ > 0) {
         pendingFocus_ = PendingFocus{item};
         return;
     }
@@ -113,6 +114,7 @@ bool MyDocument::validateMenuItem(QAction* item) {
                                                                            : ZRSWAddEntryDisabledMITitle));
         return false;
     }
+    if (const std::optional<bool> enabled = validatePasteboardMenuItem(item)) return *enabled;
     return Document::validateMenuItem(item);
 }
 

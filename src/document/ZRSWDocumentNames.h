@@ -2,7 +2,9 @@
 // posts, and the titles and tags of the menu items it retitles.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace cogbook {
 
@@ -33,5 +35,8 @@ inline constexpr int kFindPanelActionShowFindPanel = 1;
 inline constexpr int kFindPanelActionNext = 2;
 inline constexpr int kFindPanelActionPrevious = 3;
 inline constexpr int kFindPanelActionSetFindString = 7;
+
+// The three pasteboard types, each mapped to its MIME type on first use.
+const std::vector<std::string>& _ZRBikeTableDataTypes();
 
 } // namespace cogbook

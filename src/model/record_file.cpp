@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "foundation/keyed_archive.h"
@@ -60,7 +61,7 @@ public:
             put(kDateKey, archiver_.date(node.date()));
             put(kDescriptionKey, archiver_.string(node.description()));
             put(kNotesKey, archiver_.string(node.notes()));
-            if (auto parent = node.parent()) put(kParentKey, nodeRef(*parent));
+            if (auto parent = node.parent(); parent && !detached_.contains(&node)) put(kParentKey, nodeRef(*parent));
             put(kExpandableKey, archiver_.boolean(node.expandable()));
             put(kHasChildrenKey, archiver_.boolean(node.hasChildren()));
             if (const auto& children = node.children()) {
@@ -82,9 +83,12 @@ public:
     }
 
     KeyedArchiver& archiver() { return archiver_; }
+    // NODE is stored without its parent link, and so without the tree above it.
+    void detach(const ZRBicycleList& node) { detached_.insert(&node); }
 
 private:
     KeyedArchiver archiver_;
+    std::unordered_set<const ZRBicycleList*> detached_;
     std::unordered_map<const ZRBicycleList*, Ref> refs_;
     struct Pending {
         const ZRBicycleList* node;
@@ -107,6 +111,18 @@ std::vector<std::uint8_t> archiveNodes(const std::vector<ZRBicycleListPtr>& root
     Encoder encoder;
     std::vector<KeyedArchiver::Ref> refs;
     for (const auto& node : roots) refs.push_back(encoder.nodeRef(*node));
+    encoder.encodeQueued();
+    const auto array = encoder.archiver().array(refs);
+    return encoder.archiver().finish(array);
+}
+
+std::vector<std::uint8_t> archiveSubtrees(const std::vector<ZRBicycleListPtr>& roots) {
+    Encoder encoder;
+    std::vector<KeyedArchiver::Ref> refs;
+    for (const auto& node : roots) {
+        encoder.detach(*node);
+        refs.push_back(encoder.nodeRef(*node));
+    }
     encoder.encodeQueued();
     const auto array = encoder.archiver().array(refs);
     return encoder.archiver().finish(array);

@@ -40,5 +40,9 @@ struct ZRDecodedNodes {
 };
 std::vector<std::uint8_t> archiveNodes(const std::vector<ZRBicycleListPtr>& roots);
 ZRDecodedNodes unarchiveNodes(std::span<const std::uint8_t> bytes);
+// The same array form holding only ROOTS and their subtrees: no parent link
+// of a root is stored, and so nothing of the trees they are filed in. ROOTS
+// must not hold a node and one of its descendants.
+std::vector<std::uint8_t> archiveSubtrees(const std::vector<ZRBicycleListPtr>& roots);
 
 } // namespace cogbook

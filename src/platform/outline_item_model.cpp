@@ -127,6 +127,7 @@ QVariant OutlineItemModel::headerData(int section, Qt::Orientation orientation, 
 Qt::ItemFlags OutlineItemModel::flags(const QModelIndex& index) const {
     if (nodeForIndex(index) == nullptr) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (!view_->draggedTypes_.empty()) flags |= Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
     const TableColumn* column = view_->columnForIndex(index);
     if (const TextFieldCell* cell = column ? view_->dataCellForColumn(column) : nullptr; cell && cell->isEditable())
         flags |= Qt::ItemIsEditable;

@@ -326,6 +326,38 @@ void OutlineView::selectRowByExtendingSelection(long row, bool extend) {
     lastSelected_ = index;
 }
 
+void OutlineView::selectRowIndexesByExtendingSelection(const std::vector<long>& rows, bool extend) {
+    const auto& nodes = visibleNodes();
+    QItemSelectionModel* selection = selectionModel();
+    if (selection == nullptr) return;
+    // One selection of as few ranges as the rows allow, made at once: row by
+    // row, each range would cost every later change of the model.
+    std::vector<long> sorted;
+    for (const long row : rows)
+        if (row >= 0 && static_cast<std::size_t>(row) < nodes.size()) sorted.push_back(row);
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QItemSelection ranges;
+    QModelIndex first, last;
+    for (const long row : sorted) {
+        const QModelIndex index = model_->indexForNode(nodes[static_cast<std::size_t>(row)]);
+        if (last.isValid() && index.parent() == last.parent() && index.row() == last.row() + 1) {
+            last = index;
+            continue;
+        }
+        if (first.isValid()) ranges.select(first, last);
+        first = last = index;
+    }
+    if (first.isValid()) ranges.select(first, last);
+    selection->select(ranges, (extend ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
+                                  QItemSelectionModel::Rows);
+    if (rows.empty() || rows.back() < 0 || static_cast<std::size_t>(rows.back()) >= nodes.size()) return;
+    // The last row given is the latest.
+    const QModelIndex latest = model_->indexForNode(nodes[static_cast<std::size_t>(rows.back())]);
+    selection->setCurrentIndex(latest, QItemSelectionModel::NoUpdate);
+    lastSelected_ = latest;
+}
+
 void OutlineView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
     QTreeView::selectionChanged(selected, deselected);
     if (!selected.isEmpty()) {

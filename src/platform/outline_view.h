@@ -13,13 +13,19 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
+
+class QMenu;
 
 namespace cogbook {
 
 class OutlineView;
 class OutlineItemModel;
 struct OutlineNode;
+class DraggingInfo;
+class Pasteboard;
+enum DragOperation : unsigned;
 
 // An item as the view holds it: the data source's own object, kept alive for
 // as long as the view shows it. The data source is asked with the raw pointer;
@@ -27,6 +33,8 @@ struct OutlineNode;
 using OutlineItem = std::shared_ptr<void>;
 
 inline constexpr long kOutlineNoRow = -1;
+// The child index of a drop onto an item rather than between rows.
+inline constexpr long kOutlineDropOnItemIndex = -1;
 
 // How a cell edit ended, in the "NSTextMovement" entry of the user info of
 // the end-of-editing notification.
@@ -79,6 +87,22 @@ public:
     // or a QDateTime for a cell that shows a date.
     virtual void outlineViewSetObjectValueForTableColumnByItem(OutlineView* view, const QVariant& value,
                                                                const TableColumn& column, void* item);
+
+    // Drag and drop, for a view registered for dragged types; by default
+    // nothing is dragged and nothing dropped.
+    // The user drags ITEMS (those of the selected rows, top to bottom): write
+    // them to PASTEBOARD; the answer says whether the drag may begin.
+    virtual bool outlineViewWriteItemsToPasteboard(OutlineView* view, const std::vector<void*>& items,
+                                                   Pasteboard& pasteboard);
+    // How a drop among ITEM's children at INDEX (ITEM null: the top level;
+    // INDEX kOutlineDropOnItemIndex: onto ITEM itself) would go. May move the
+    // drop elsewhere with the view's setDropItemDropChildIndex.
+    virtual DragOperation outlineViewValidateDropProposedItemProposedChildIndex(OutlineView* view,
+                                                                              const DraggingInfo& info, void* item,
+                                                                              long index);
+    // The user let go where the last validation proposed.
+    virtual bool outlineViewAcceptDropItemChildIndex(OutlineView* view, const DraggingInfo& info, void* item,
+                                                     long index);
 };
 
 // The cell a column draws its rows with. One cell serves every row of its
@@ -133,6 +157,9 @@ public:
     // Called just before CELL draws ITEM's row in COLUMN.
     virtual void outlineViewWillDisplayCellForTableColumnItem(OutlineView* view, TextFieldCell* cell,
                                                               const TableColumn& column, void* item) = 0;
+    // The menu a right-click (or the menu key) opens on ROW (kOutlineNoRow:
+    // below the rows), after the row has been selected; null for none.
+    virtual QMenu* outlineViewMenuForRow(OutlineView* view, long row);
 };
 
 class OutlineView : public QTreeView {
@@ -171,6 +198,9 @@ public:
     // Extend false: ROW becomes the only selected row (and the current one).
     // Extend true: ROW is added to the selection.
     void selectRowByExtendingSelection(long row, bool extend);
+    // The same for ROWS at once (in any order; the last one given becomes
+    // the latest), with one change of the selection.
+    void selectRowIndexesByExtendingSelection(const std::vector<long>& rows, bool extend);
     // The selected rows, ascending.
     std::vector<long> selectedRowIndexes() const;
     long numberOfSelectedRows() const;
@@ -221,11 +251,38 @@ public:
     // The view a cell editor is editing for, or null.
     static OutlineView* viewEditingWith(const QWidget* editor);
 
+    // Drag and drop. The view drags its selected rows and takes drops of the
+    // data of TYPES (pasteboard type names); the data source decides.
+    void registerForDraggedTypes(const std::vector<std::string>& types);
+    const std::vector<std::string>& registeredDraggedTypes() const { return draggedTypes_; }
+    // During validation: the drop is to go among ITEM's children at INDEX.
+    void setDropItemDropChildIndex(void* item, long index);
+    // A drag over POINT (viewport coordinates): proposes where it would land
+    // and asks the data source; the drop indicator shows the answer.
+    DragOperation draggingUpdated(const QPoint& point, const DraggingInfo& info);
+    // The user let go where the last update proposed; answers whether the
+    // data source took the drop.
+    bool performDragOperation(const DraggingInfo& info);
+    void draggingEnded();
+    // Where the last update proposed the drop, and how it would go.
+    void* proposedDropItem() const { return dropItem_; }
+    long proposedDropChildIndex() const { return dropIndex_; }
+    DragOperation proposedDragOperation() const { return dropOperation_; }
+    QRect dropIndicatorRect() const { return dropIndicator_; }
+
 signals:
     // After every change of the selection, by the user or by the program.
     void selectionDidChange();
 
 protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
     // A cell edit ended (its text accepted): commits the value through the
     // data source, then acts on the movement: Return edits the same column of
@@ -274,6 +331,17 @@ private:
     QModelIndex neighbourEditableCell(const void* item, int logical, bool forward) const;
     friend class OutlineItemModel;
     friend class TextFieldCell;
+
+    bool accepts(const QMimeData* data) const;
+    DraggingInfo draggingInfoFor(const QDropEvent* event) const;
+    // Where a drop among ITEM's children at INDEX shows: a line between rows,
+    // or the frame of the row dropped onto.
+    QRect indicatorFor(void* item, long index) const;
+    std::vector<std::string> draggedTypes_;
+    void* dropItem_ = nullptr;
+    long dropIndex_ = kOutlineDropOnItemIndex;
+    DragOperation dropOperation_{};
+    QRect dropIndicator_;
 };
 
 } // namespace cogbook

@@ -1,5 +1,7 @@
 // Random editing of real documents: seeded sequences of the user's changes
-// (adding, removing, renaming, describing, dating, writing notes), each undone
+// (adding, removing, renaming, describing, dating, writing notes, cutting,
+// copying, pasting, deleting, and dragging items within a document and
+// between two), each undone
 // in full and redone in full. At every step the tree must be the one recorded
 // at that point of the history, keep the node invariants, and show as it is in
 // the outline; the document must know whether it differs from its file.
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QTest>
@@ -26,6 +29,7 @@
 
 #include "document/document_fixture.h"
 #include "foundation/undo_manager.h"
+#include "platform/pasteboard.h"
 #include "model/tree_helpers.h"
 #include "platform/application.h"
 #include "support/gui_support.h"
@@ -583,7 +587,7 @@ protected:
     std::string randomOperation(Tracked& t) {
         const std::size_t items = itemsBelow(t.document->theBike()).size();
         for (;;) {
-            switch (pick(12)) {
+            switch (pick(16)) {
             case 0:
             case 1:
             case 2:
@@ -598,9 +602,136 @@ protected:
             case 7: return textOperation(t, false);
             case 8:
             case 9: return dateOperation(t);
+            case 12:
+            case 13:
+            case 14:
+            case 15: return movingOperation(t, items);
             default: return notesOperation(t);
             }
         }
+    }
+
+    // ---- moving and copying: the clipboard commands, and drags within a
+    // document and between two
+
+    std::vector<Tracked>* everyDocument = nullptr;
+
+    // The step an action made, if it made one: a drop may put items back
+    // where they were (a step that changes nothing) or skip them all.
+    Expect stepMade(const Tracked& t, const Before& was) const {
+        return t.document->undoManager().undoStepCount() > was.steps ? kOneStep : kStepIfChanged;
+    }
+
+    // The user clicks into the outline first: the commands are then its own,
+    // not a text view's.
+    static void focusOutline(const Tracked& t) {
+        Application::performAsOneEvent([&] { t.document->documentWindow()->makeFirstResponder(outline(t)); });
+    }
+
+    std::string clipboardOperation(Tracked& t, std::size_t items) {
+        focusOutline(t);
+        std::string log = randomSelection(t) + ", then ";
+        const bool selection = outline(t)->numberOfSelectedRows() > 0;
+        const bool clipboardHasItems =
+            Pasteboard::generalPasteboard().availableTypeFromArray(_ZRBikeTableDataTypes()) ==
+            _ZRBikeTableDataTypes()[2];
+        static const char* const commands[] = {"copy:", "cut:", "paste:", "delete:"};
+        std::size_t kind = pick(4);
+        if ((kind == 1 || kind == 3) && items <= kFewestItems) kind = 0;
+        if (kind == 2 && items >= kMostItems) kind = 0;
+        log += commands[kind];
+        const Before was = before(t);
+        Application::performAsOneEvent([&] { t.document->performAction(commands[kind], nullptr); });
+        int beeps = 0;
+        if (kind == 0 || kind == 1) beeps = selection ? 0 : 1;
+        if (kind == 2) beeps = clipboardHasItems ? 0 : 1;
+        const bool changes = (kind == 1 || kind == 3) ? selection : kind == 2 && clipboardHasItems;
+        settle(t, was, changes ? kOneStep : kStepIfChanged, beeps);
+        if (changes) {
+            static const char* const names[] = {"", "Cut", "Paste", "Delete"};
+            EXPECT_EQ(t.document->undoManager().undoActionName(), names[kind]);
+        }
+        return log;
+    }
+
+    // A drag of the selected rows (a random row when none is) to a random
+    // place of TARGET's outline: onto a row, just above or below it, or
+    // below every row; moved, or copied with the copy modifier.
+    std::string dragOperation(Tracked& source, Tracked& target) {
+        focusOutline(source);
+        std::string log = randomSelection(source);
+        OutlineView* from = outline(source);
+        if (from->numberOfSelectedRows() == 0) {
+            if (from->numberOfRows() == 0) return log + ", nothing to drag";
+            from->selectRowByExtendingSelection(static_cast<long>(pick(static_cast<std::size_t>(from->numberOfRows()))), false);
+            log += ", then one row";
+        }
+        QMimeData data;
+        Pasteboard pasteboard(&data);
+        std::vector<void*> dragged;
+        for (const long row : from->selectedRowIndexes()) dragged.push_back(from->itemAtRow(row));
+        EXPECT_TRUE(source.document->outlineViewWriteItemsToPasteboard(from, dragged, pasteboard));
+
+        if (&target != &source && chance(0.5)) target.document->collapseAll();
+        else target.document->expandAll();
+        OutlineView* to = outline(target);
+        QPoint point(10, to->viewport()->height() - 2);
+        if (to->numberOfRows() > 0 && chance(0.9)) {
+            const long row = static_cast<long>(pick(static_cast<std::size_t>(to->numberOfRows())));
+            const QRect rect = to->visualRect(to->indexForItem(to->itemAtRow(row), 0));
+            const int ys[] = {rect.top() + 1, rect.center().y(), rect.bottom() - 1};
+            static const char* const where[] = {"above", "onto", "below"};
+            const std::size_t at = pick(3);
+            point = QPoint(rect.center().x(), ys[at]);
+            log += ", dropped " + std::string(where[at]) + " " +
+                   described(static_cast<const ZRBicycleList*>(to->itemAtRow(row)));
+        } else {
+            log += ", dropped below every row";
+        }
+        const bool copy = chance(0.3);
+        if (copy) log += " holding the copy key";
+        if (&target != &source) log += " of " + target.path.toStdString();
+        const DraggingInfo info(&data, from, copy);
+        const Before was = before(source);
+        const Before wasTarget = before(target);
+        const DragOperation operation = to->draggingUpdated(point, info);
+        if (operation == kDragOperationNone) {
+            EXPECT_TRUE(&target == &source) << "only a drop onto a dragged item is refused";
+            to->draggingEnded();
+            settle(source, was, kStepIfChanged);
+            return log + ", refused";
+        }
+        EXPECT_EQ(operation, copy ? kDragOperationCopy : kDragOperationMove);
+        Application::performAsOneEvent([&] { EXPECT_TRUE(to->performDragOperation(info)); });
+        if (&target == &source) {
+            settle(source, was, stepMade(source, was));
+        } else {
+            // Each document records its own half of a move; a copy leaves
+            // the source alone.
+            settle(target, wasTarget, kOneStep);
+            settle(source, was, copy ? kStepIfChanged : kOneStep);
+            if (!copy) {
+                EXPECT_EQ(source.document->undoManager().undoActionName(), "Move");
+            }
+        }
+        if (target.document->undoManager().undoStepCount() > wasTarget.steps) {
+            EXPECT_EQ(target.document->undoManager().undoActionName(), copy ? "Copy" : "Move");
+        }
+        return log;
+    }
+
+    std::string movingOperation(Tracked& t, std::size_t items) {
+        if (items >= kMostItems || items <= kFewestItems || chance(0.5)) return clipboardOperation(t, items);
+        if (everyDocument != nullptr && chance(0.4)) {
+            Tracked& other = (*everyDocument)[pick(everyDocument->size())];
+            if (&other != &t) {
+                // The other document as the source (its items come here) or
+                // as the target.
+                if (chance(0.5)) return "from " + other.path.toStdString() + ": " + dragOperation(other, t);
+                return dragOperation(t, other);
+            }
+        }
+        return dragOperation(t, t);
     }
 
     // ---- history
@@ -675,6 +806,7 @@ TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItE
         documents.push_back(openTracked(root, QString::fromStdString(name + ".cogbook")));
         ASSERT_NE(documents.back().document, nullptr);
     }
+    everyDocument = &documents;
 
     std::size_t operations = 0;
     for (int sequence = 0; sequence < kSequences; ++sequence) {

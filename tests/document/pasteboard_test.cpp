@@ -1,0 +1,486 @@
+// Moving and copying items: the clipboard commands, drag and drop within a
+// document and between two, and data from elsewhere.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "document/document_fixture.h"
+#include "foundation/undo_manager.h"
+#include "model/item_payload.h"
+#include "platform/application.h"
+#include "platform/pasteboard.h"
+
+namespace cogbook {
+namespace {
+
+using test_support::node;
+
+constexpr const char* kItemsMime = "application/x-cogbook-items";
+
+enum class At { Above, On, Below };
+
+class PasteboardTest : public test_support::DocumentTest {
+protected:
+    // Bike "Bike": parts A and C, entries B and D (described so); C holds
+    // the entry c1.
+    MyDocument* openFourItems(const QString& name = QStringLiteral("four.cogbook")) {
+        auto bike = node("Bike", true,
+                         {node("A", true), node("Bike", false), node("C", true, {node("C", false)}), node("Bike", false)});
+        bike->childAtIndex(1)->setDescription("B");
+        bike->childAtIndex(2)->childAtIndex(0)->setDescription("c1");
+        bike->childAtIndex(3)->setDescription("D");
+        MyDocument* document = documentShowing(bike, defaults.filePath(name));
+        EXPECT_NE(document, nullptr);
+        document->expandAll();
+        return document;
+    }
+
+    // Parts by name, entries (named after their part) by description.
+    static std::vector<std::string> names(const ZRBicycleList* parent) {
+        std::vector<std::string> result;
+        for (std::size_t i = 0; i < parent->numberOfChildren(); ++i) {
+            const ZRBicycleList* child = parent->childAtIndex(i).get();
+            result.push_back(child->expandable() ? child->partName() : child->description());
+        }
+        return result;
+    }
+    static ZRBicycleList* item(MyDocument* document, std::initializer_list<std::size_t> path) {
+        const ZRBicycleList* at = document->theBike();
+        for (const std::size_t index : path) at = at->childAtIndex(index).get();
+        return const_cast<ZRBicycleList*>(at);
+    }
+    static long rowOf(MyDocument* document, const ZRBicycleList* node) { return document->bikeTable()->rowForItem(node); }
+    static void select(MyDocument* document, std::initializer_list<const ZRBicycleList*> nodes) {
+        OutlineView* view = document->bikeTable();
+        view->deselectAll();
+        for (const ZRBicycleList* node : nodes) view->selectRowByExtendingSelection(rowOf(document, node), true);
+    }
+    static std::vector<const void*> selected(MyDocument* document) {
+        std::vector<const void*> result;
+        for (const long row : document->bikeTable()->selectedRowIndexes())
+            result.push_back(document->bikeTable()->itemAtRow(row));
+        return result;
+    }
+
+    // The drag of NODES as the outline starts it; the data it carries.
+    std::unique_ptr<QMimeData> startDrag(MyDocument* document, std::initializer_list<const ZRBicycleList*> nodes) {
+        auto data = std::make_unique<QMimeData>();
+        Pasteboard pasteboard(data.get());
+        std::vector<void*> items;
+        for (const ZRBicycleList* node : nodes) items.push_back(const_cast<ZRBicycleList*>(node));
+        EXPECT_TRUE(document->outlineViewWriteItemsToPasteboard(document->bikeTable(), items, pasteboard));
+        return data;
+    }
+    static QPoint pointAt(MyDocument* document, const ZRBicycleList* node, At at) {
+        OutlineView* view = document->bikeTable();
+        const QRect rect = view->visualRect(view->indexForItem(node, 0));
+        EXPECT_TRUE(rect.isValid());
+        const int y = at == At::Above ? rect.top() + 1 : at == At::On ? rect.center().y() : rect.bottom() - 1;
+        return {rect.center().x(), y};
+    }
+    // Hovers at POINT over TARGET's outline, the drag coming from SOURCE's.
+    static DragOperation hover(MyDocument* target, const QMimeData* data, MyDocument* source, QPoint point,
+                               bool copy = false) {
+        return target->bikeTable()->draggingUpdated(point, DraggingInfo(data, source ? source->bikeTable() : nullptr, copy));
+    }
+    // Hovers, then lets go there; answers whether the drop was taken.
+    static bool drop(MyDocument* target, const QMimeData* data, MyDocument* source, QPoint point, bool copy = false) {
+        const DraggingInfo info(data, source ? source->bikeTable() : nullptr, copy);
+        if (target->bikeTable()->draggingUpdated(point, info) == kDragOperationNone) return false;
+        bool taken = false;
+        Application::performAsOneEvent([&] { taken = target->bikeTable()->performDragOperation(info); });
+        return taken;
+    }
+    // A drag from another program, as the window system delivers it:
+    // entering, moving over POINT, letting go there. Answers whether each
+    // was accepted, and the drop's action.
+    struct Delivered {
+        bool entered = false, moved = false, dropped = false;
+        Qt::DropAction action = Qt::IgnoreAction;
+    };
+    static Delivered dragFromElsewhere(OutlineView* view, const QMimeData& data, QPoint point) {
+        Delivered result;
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &enter);
+        result.entered = enter.isAccepted();
+        if (!result.entered) return result;
+        QDragMoveEvent over(point, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &over);
+        result.moved = over.isAccepted();
+        result.action = over.dropAction();
+        QDropEvent drop(point, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        Application::performAsOneEvent([&] { QApplication::sendEvent(view->viewport(), &drop); });
+        result.dropped = drop.isAccepted();
+        return result;
+    }
+    static void command(MyDocument* document, const char* action) {
+        Application::performAsOneEvent([&] { document->performAction(action, nullptr); });
+    }
+    static void undo(MyDocument* document) { command(document, "undo:"); }
+    static std::string undoName(MyDocument* document) { return document->undoManager().undoActionName(); }
+};
+
+TEST_F(PasteboardTest, DropsOntoTheDraggedItemsOrBelowThemAreRefused) {
+    MyDocument* document = openFourItems();
+    ZRBicycleList* c = item(document, {2});
+    ZRBicycleList* c1 = item(document, {2, 0});
+    select(document, {c});
+    const auto data = startDrag(document, {c});
+    for (const bool copy : {false, true}) {
+        EXPECT_EQ(hover(document, data.get(), document, pointAt(document, c, At::On), copy), kDragOperationNone);
+        EXPECT_EQ(hover(document, data.get(), document, pointAt(document, c1, At::On), copy), kDragOperationNone);
+        EXPECT_EQ(hover(document, data.get(), document, pointAt(document, c1, At::Above), copy), kDragOperationNone);
+        EXPECT_TRUE(document->bikeTable()->dropIndicatorRect().isNull());
+    }
+    // Beside itself is a place like any other.
+    EXPECT_EQ(hover(document, data.get(), document, pointAt(document, c, At::Above)), kDragOperationMove);
+    EXPECT_EQ(document->bikeTable()->proposedDropItem(), nullptr);
+    EXPECT_EQ(document->bikeTable()->proposedDropChildIndex(), 2);
+    EXPECT_GT(document->bikeTable()->dropIndicatorRect().width(), 0);
+    EXPECT_EQ(hover(document, data.get(), document, pointAt(document, c, At::On), true), kDragOperationNone);
+    EXPECT_FALSE(document->isDocumentEdited());
+}
+
+TEST_F(PasteboardTest, DropsOntoAnEntryLandBeforeItAndOntoAPartAtItsTop) {
+    MyDocument* document = openFourItems();
+    ZRBicycleList* b = item(document, {1});
+    ZRBicycleList* d = item(document, {3});
+
+    // An unselected row dragged alone becomes the selection.
+    select(document, {item(document, {0})});
+    auto data = startDrag(document, {d});
+    EXPECT_EQ(selected(document), std::vector<const void*>{d});
+    ASSERT_TRUE(drop(document, data.get(), document, pointAt(document, b, At::On)));
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "D", "B", "C"}));
+    EXPECT_EQ(item(document, {1}), d) << "moved, not copied";
+    EXPECT_EQ(undoName(document), "Move");
+
+    // A copy (the copy modifier held) onto a part goes first in it, named
+    // after it; the original stays.
+    ZRBicycleList* c = item(document, {3});
+    data = startDrag(document, {b});
+    ASSERT_TRUE(drop(document, data.get(), document, pointAt(document, c, At::On), true));
+    EXPECT_EQ(undoName(document), "Copy");
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "D", "B", "C"}));
+    ASSERT_EQ(c->numberOfChildren(), 2u);
+    EXPECT_NE(c->childAtIndex(0).get(), b);
+    EXPECT_EQ(c->childAtIndex(0)->creationDate(), b->creationDate());
+    EXPECT_EQ(c->childAtIndex(0)->partName(), "C");
+    EXPECT_EQ(selected(document), std::vector<const void*>{c->childAtIndex(0).get()});
+
+    undo(document);
+    undo(document);
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "B", "C", "D"}));
+    EXPECT_EQ(c->numberOfChildren(), 1u);
+    EXPECT_FALSE(document->isDocumentEdited());
+}
+
+TEST_F(PasteboardTest, MovingTwoItemsWithinTheirParent) {
+    MyDocument* document = openFourItems();
+    ZRBicycleList* a = item(document, {0});
+    ZRBicycleList* b = item(document, {1});
+    ZRBicycleList* d = item(document, {3});
+    const auto original = recordBytes(document);
+
+    // Between C and D: C, A, B, D, both selected in their order.
+    select(document, {a, b});
+    auto data = startDrag(document, {a, b});
+    ASSERT_TRUE(drop(document, data.get(), document, pointAt(document, d, At::Above)));
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"C", "A", "B", "D"}));
+    EXPECT_EQ(selected(document), (std::vector<const void*>{a, b}));
+    undo(document);
+    EXPECT_EQ(recordBytes(document), original);
+
+    // Between A and B: where they are already.
+    select(document, {a, b});
+    data = startDrag(document, {a, b});
+    ASSERT_TRUE(drop(document, data.get(), document, pointAt(document, b, At::Above)));
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "B", "C", "D"}));
+    EXPECT_EQ(selected(document), (std::vector<const void*>{a, b}));
+
+    // Below the rows: after the last top-level item.
+    select(document, {a, b});
+    data = startDrag(document, {a, b});
+    ASSERT_TRUE(drop(document, data.get(), document, QPoint(5, document->bikeTable()->viewport()->height() - 2)));
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"C", "D", "A", "B"}));
+}
+
+TEST_F(PasteboardTest, PasteGoesWhereTheSelectionSays) {
+    MyDocument* document = openFourItems(QStringLiteral("Paste place.cogbook"));
+    ZRBicycleList* a = item(document, {0});
+    ZRBicycleList* b = item(document, {1});
+    ZRBicycleList* c = item(document, {2});
+    select(document, {item(document, {2, 0})});
+    command(document, "copy:");
+    EXPECT_FALSE(document->isDocumentEdited()) << "copying changes nothing";
+
+    // A part selected: at its top, named after it.
+    select(document, {a});
+    command(document, "paste:");
+    EXPECT_EQ(undoName(document), "Paste");
+    EXPECT_EQ(names(a), std::vector<std::string>{"c1"});
+    EXPECT_EQ(a->childAtIndex(0)->partName(), "A");
+
+    // An entry selected: right below it.
+    select(document, {b});
+    command(document, "paste:");
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "B", "c1", "C", "D"}));
+    EXPECT_EQ(item(document, {2})->partName(), "Bike")
+        << "an entry at the top level takes the bike's own name, not the window's";
+
+    // Nothing, or several rows: the top of the bike. Pasted twice, both
+    // copies stay, told apart by their creation dates.
+    document->bikeTable()->deselectAll();
+    command(document, "paste:");
+    select(document, {a, c});
+    command(document, "paste:");
+    ASSERT_EQ(names(document->theBike()).size(), 7u);
+    EXPECT_EQ(names(document->theBike())[0], "c1");
+    EXPECT_EQ(names(document->theBike())[1], "c1");
+    EXPECT_NE(document->theBike()->childAtIndex(0)->creationDate(), document->theBike()->childAtIndex(1)->creationDate());
+    EXPECT_EQ(selected(document), std::vector<const void*>{document->theBike()->childAtIndex(0).get()});
+    EXPECT_FALSE(findInvariantViolation(*document->theBike()));
+    for (int i = 0; i < 4; ++i) undo(document);
+    EXPECT_FALSE(document->isDocumentEdited());
+}
+
+TEST_F(PasteboardTest, ManyItemsCopiedKeepTheirOrderAndLeaveOutWhatTravelsWithAnAncestor) {
+    MyDocument* document = openFourItems();
+    ZRBicycleList* a = item(document, {0});
+    ZRBicycleList* c = item(document, {2});
+    ZRBicycleList* c1 = item(document, {2, 0});
+    select(document, {c, c1, a});
+    command(document, "copy:");
+    const QString text = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(text.contains(QLatin1String("\tA\n")) && text.contains(QLatin1String("\tC\tc1\n"))) << text.toStdString();
+
+    select(document, {item(document, {3})});
+    command(document, "paste:");
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "B", "C", "D", "A", "C"}))
+        << "c1 comes once, inside its part";
+    EXPECT_EQ(names(item(document, {5})), std::vector<std::string>{"c1"});
+    EXPECT_EQ(selected(document), (std::vector<const void*>{item(document, {4}), item(document, {5})}));
+}
+
+TEST_F(PasteboardTest, DeleteAndCutUndoAsOneStepEach) {
+    MyDocument* document = openFourItems();
+    ZRBicycleList* c = item(document, {2});
+    ZRBicycleList* c1 = item(document, {2, 0});
+    const auto original = recordBytes(document);
+
+    // A part with one of its entries: one step puts both back.
+    select(document, {c, c1});
+    command(document, "delete:");
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "B", "D"}));
+    EXPECT_EQ(undoName(document), "Delete");
+    EXPECT_EQ(document->undoManager().undoStepCount(), 1u);
+    undo(document);
+    EXPECT_EQ(recordBytes(document), original);
+
+    // Cut leaves the part selected; Paste puts the entry back at its top.
+    // Two steps.
+    select(document, {c1});
+    command(document, "cut:");
+    EXPECT_EQ(c->numberOfChildren(), 0u);
+    EXPECT_EQ(selected(document), std::vector<const void*>{c});
+    EXPECT_EQ(undoName(document), "Cut");
+    command(document, "paste:");
+    EXPECT_EQ(undoName(document), "Paste");
+    EXPECT_EQ(names(c), std::vector<std::string>{"c1"});
+    EXPECT_EQ(document->undoManager().undoStepCount(), 2u);
+    undo(document);
+    undo(document);
+    EXPECT_EQ(recordBytes(document), original);
+
+    // With nothing selected: Delete does nothing, Cut and Copy beep.
+    document->bikeTable()->deselectAll();
+    command(document, "delete:");
+    command(document, "cut:");
+    command(document, "copy:");
+    EXPECT_EQ(alerts.beeps, 2);
+    EXPECT_EQ(recordBytes(document), original);
+}
+
+// Stands between the outline and its document, counting how often the
+// outline asks for the top level: once for every reload.
+class CountingSource : public OutlineViewDataSource {
+public:
+    explicit CountingSource(MyDocument* document) : document_(document) {}
+    long outlineViewNumberOfChildrenOfItem(OutlineView* view, void* item) override {
+        if (item == nullptr) ++topLevelAsked;
+        return document_->outlineViewNumberOfChildrenOfItem(view, item);
+    }
+    bool outlineViewIsItemExpandable(OutlineView* view, void* item) override {
+        return document_->outlineViewIsItemExpandable(view, item);
+    }
+    OutlineItem outlineViewChildOfItem(OutlineView* view, long index, void* item) override {
+        return document_->outlineViewChildOfItem(view, index, item);
+    }
+    QVariant outlineViewObjectValueForTableColumnByItem(OutlineView* view, const TableColumn& column,
+                                                         void* item) override {
+        return document_->outlineViewObjectValueForTableColumnByItem(view, column, item);
+    }
+    int topLevelAsked = 0;
+
+private:
+    MyDocument* document_;
+};
+
+TEST_F(PasteboardTest, ACommandOnManyItemsRefreshesTheOutlineOnce) {
+    MyDocument* document = openFourItems();
+    CountingSource counting(document);
+    OutlineView* view = document->bikeTable();
+    view->setDataSource(&counting);
+    view->expandItemExpandChildren(nullptr, true);
+    const auto reloadsFor = [&](std::initializer_list<const ZRBicycleList*> nodes, const char* action) {
+        select(document, nodes);
+        counting.topLevelAsked = 0;
+        command(document, action);
+        return counting.topLevelAsked;
+    };
+    const int one = reloadsFor({item(document, {0})}, "delete:");
+    EXPECT_GE(one, 1);
+    undo(document);
+    EXPECT_EQ(reloadsFor({item(document, {0}), item(document, {1}), item(document, {2, 0}), item(document, {3})},
+                         "delete:"),
+              one);
+    EXPECT_EQ(names(document->theBike()), std::vector<std::string>{"C"});
+    counting.topLevelAsked = 0;
+    undo(document);
+    EXPECT_EQ(counting.topLevelAsked, one) << "and so does its undo";
+    EXPECT_EQ(reloadsFor({item(document, {0}), item(document, {1}), item(document, {3})}, "copy:"), 0);
+    EXPECT_EQ(reloadsFor({item(document, {2})}, "paste:"), one);
+    view->setDataSource(document);
+}
+
+TEST_F(PasteboardTest, AMoveBetweenDocumentsIsRecordedInEach) {
+    MyDocument* source = openFourItems(QStringLiteral("source.cogbook"));
+    MyDocument* target = openFourItems(QStringLiteral("target.cogbook"));
+    const auto sourceBytes = recordBytes(source);
+    ZRBicycleList* a = item(source, {0});
+    ZRBicycleList* c = item(source, {2});
+    // The drag began in the source's window, which stays the key window.
+    QApplication::setActiveWindow(source->documentWindow());
+    select(source, {a, c});
+    const auto data = startDrag(source, {a, c});
+    ASSERT_TRUE(drop(target, data.get(), source, pointAt(target, item(target, {1}), At::Above)));
+
+    EXPECT_EQ(names(source->theBike()), (std::vector<std::string>{"B", "D"}));
+    EXPECT_EQ(names(target->theBike()), (std::vector<std::string>{"A", "A", "C", "B", "C", "D"}));
+    EXPECT_EQ(selected(target), (std::vector<const void*>{item(target, {1}), item(target, {2})}));
+    EXPECT_TRUE(source->isDocumentEdited());
+    EXPECT_TRUE(target->isDocumentEdited());
+    EXPECT_EQ(undoName(source), "Move");
+    EXPECT_EQ(undoName(target), "Move");
+    EXPECT_EQ(source->undoManager().undoStepCount(), 1u);
+    EXPECT_EQ(target->undoManager().undoStepCount(), 1u);
+    // No node in both trees.
+    std::unordered_set<const ZRBicycleList*> inTarget;
+    for (std::size_t i = 0; i < target->theBike()->numberOfChildren(); ++i)
+        inTarget.insert(target->theBike()->childAtIndex(i).get());
+    EXPECT_FALSE(inTarget.contains(a) || inTarget.contains(c));
+
+    // Each undoes on its own.
+    undo(source);
+    EXPECT_EQ(recordBytes(source), sourceBytes);
+    EXPECT_FALSE(source->isDocumentEdited());
+    EXPECT_EQ(names(target->theBike()).size(), 6u);
+    undo(target);
+    EXPECT_EQ(names(target->theBike()), (std::vector<std::string>{"A", "B", "C", "D"}));
+    EXPECT_FALSE(target->isDocumentEdited());
+    EXPECT_FALSE(findInvariantViolation(*source->theBike()));
+    EXPECT_FALSE(findInvariantViolation(*target->theBike()));
+}
+
+TEST_F(PasteboardTest, DataFromElsewhereIsCopiedOrRefused) {
+    MyDocument* document = openFourItems();
+    const auto original = recordBytes(document);
+    ZRBicycleList* b = item(document, {1});
+    OutlineView* view = document->bikeTable();
+
+    // Items from another run of the program: copied, whatever the keys say.
+    auto chain = node("Chain", true, {node("Chain", false)});
+    QMimeData items;
+    const auto payload = writeItemsPayload({chain});
+    const QByteArray payloadBytes(reinterpret_cast<const char*>(payload.data()), static_cast<qsizetype>(payload.size()));
+    items.setData(QLatin1String(kItemsMime), payloadBytes);
+    Delivered delivered = dragFromElsewhere(view, items, pointAt(document, b, At::Above));
+    EXPECT_TRUE(delivered.entered && delivered.moved && delivered.dropped);
+    EXPECT_EQ(delivered.action, Qt::CopyAction);
+    EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "Chain", "B", "C", "D"}));
+    EXPECT_EQ(undoName(document), "Copy");
+    undo(document);
+    EXPECT_EQ(recordBytes(document), original);
+
+    // Plain text is no item: refused as it comes in.
+    QMimeData text;
+    text.setText(QStringLiteral("2024-01-01\tChain\tWaxed\n"));
+    EXPECT_FALSE(dragFromElsewhere(view, text, pointAt(document, b, At::On)).entered);
+
+    // Damaged or hostile bytes under our type: a beep, nothing changes.
+    const std::vector<QByteArray> hostile = {QByteArray("bplist00garbage"), QByteArray("hello"),
+                                             payloadBytes.left(payloadBytes.size() / 2)};
+    int beeps = alerts.beeps;
+    for (const QByteArray& bytes : hostile) {
+        QMimeData bad;
+        bad.setData(QLatin1String(kItemsMime), bytes);
+        EXPECT_FALSE(dragFromElsewhere(view, bad, pointAt(document, b, At::Above)).dropped);
+        EXPECT_EQ(alerts.beeps, ++beeps);
+
+        auto* clip = new QMimeData;
+        clip->setData(QLatin1String(kItemsMime), bytes);
+        clip->setText(QStringLiteral("text too"));
+        QGuiApplication::clipboard()->setMimeData(clip);
+        select(document, {b});
+        command(document, "paste:");
+        EXPECT_EQ(alerts.beeps, ++beeps);
+    }
+    QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
+    command(document, "paste:");
+    EXPECT_EQ(alerts.beeps, ++beeps);
+    EXPECT_EQ(recordBytes(document), original);
+    EXPECT_EQ(document->undoManager().undoStepCount(), 0u);
+    EXPECT_FALSE(document->isDocumentEdited());
+}
+
+TEST_F(PasteboardTest, ItemsThatWouldNestDeeperThanARecordMayAreRefused) {
+    MyDocument* document = openFourItems();
+    // One item spanning all the levels a record may have below its bike.
+    auto top = node("Deep", true);
+    ZRBicycleListPtr tip = top;
+    for (std::size_t level = 2; level < kMaxRecordDepth; ++level) {
+        auto next = node("Deep", true);
+        tip->addChildPartOrEntry(next);
+        tip = next;
+    }
+    const auto payload = writeItemsPayload({top});
+    auto* data = new QMimeData;
+    data->setData(QLatin1String(kItemsMime),
+                  QByteArray(reinterpret_cast<const char*>(payload.data()), static_cast<qsizetype>(payload.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
+
+    // Under part C it would be one level too deep to open again.
+    const auto original = recordBytes(document);
+    select(document, {item(document, {2})});
+    command(document, "paste:");
+    EXPECT_EQ(alerts.beeps, 1);
+    EXPECT_EQ(recordBytes(document), original);
+
+    // At the top it just fits.
+    document->bikeTable()->deselectAll();
+    command(document, "paste:");
+    EXPECT_EQ(alerts.beeps, 1);
+    EXPECT_EQ(names(document->theBike()).front(), "Deep");
+}
+
+} // namespace
+} // namespace cogbook

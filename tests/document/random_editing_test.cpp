@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ZRSWDocumentNames.h"
 #include "document/document_fixture.h"
 #include "foundation/undo_manager.h"
 #include "platform/pasteboard.h"

@@ -6,6 +6,7 @@
 #include <QShortcut>
 
 #include "document/MyDocument.h"
+#include "document/ZRSWDocumentNames.h"
 #include "foundation/hooks.h"
 #include "platform/application.h"
 #include "platform/images.h"

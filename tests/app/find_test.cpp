@@ -110,6 +110,22 @@ TEST_F(FindTest, ThePanelFollowsTheWindowInFrontAndClosesWithTheLastDocument) {
     EXPECT_EQ(documentSearchAdapterCount(), 0u);
 }
 
+TEST_F(FindTest, ADocumentEndingWhileStillListedLeavesNothingOfItselfBehind) {
+    MyDocument* road = showBike("Road", "road.cogbook");
+    MyDocument* gravel = showBike("Gravel", "gravel.cogbook");
+    find->trigger();
+    ZRSWFindManager* manager = ZRSWFindManager::existingFindManager();
+    ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(manager->currentDocument(), searchableDocumentOf(*gravel));
+    // Ended without closing, as at the program's exit: the panel, looking
+    // through the open documents as this one ends, still finds it listed.
+    delete gravel;
+    processPendingEvents();
+    EXPECT_EQ(manager->currentDocument(), searchableDocumentOf(*road));
+    EXPECT_EQ(manager->findCaptionField()->text(), "Search in Road");
+    EXPECT_EQ(documentSearchAdapterCount(), 1u);
+}
+
 TEST_F(FindTest, FindNextStartsBelowTheLowestSelectedRowAndWrapsWithOneBeep) {
     MyDocument* document = showBike("Road", "road.cogbook");
     document->expandAll();

@@ -9,6 +9,7 @@
 
 #include <span>
 
+#include "app/document_search.h"
 #include "document/MyDocument.h"
 #include "document/ZRSWDefaultsKeys.h"
 #include "document/ZRSWDocumentNames.h"
@@ -83,6 +84,8 @@ void ZRSWDocumentController::registerDefaultUserDefaults() {
 
 ZRSWDocumentController::ZRSWDocumentController() {
     initialize();
+    // Its documents search through the search classes.
+    installDocumentSearch();
     addCommand("newDocumentWithTemplate:", [this](QAction* sender) { newDocumentWithTemplate(sender); });
     addCommand("orderFrontStandardAboutPanel:", [this](QAction*) { showAboutBox(); });
 }

@@ -63,6 +63,7 @@ MyDocument::MyDocument(ForReading) : theBike_(ZRBicycleList::create()) {
 }
 
 MyDocument::~MyDocument() {
+    ending_ = true;
     NotificationCenter::defaultCenter().removeObserver(&pendingFocus_);
     if (notesView_) notesView_->removeEventFilter(this);
     NotificationCenter::defaultCenter().postNotificationName(kZRSWBikeDocumentWillDeallocNotification, this);

@@ -24,7 +24,6 @@
 #include "platform/images.h"
 #include "platform/outline_view.h"
 #include "platform/toolbar.h"
-#include "search/ZRSWSearchableDocument.h"
 #include "platform/pasteboard.h"
 
 #include <QLineEdit>
@@ -38,7 +37,6 @@ class UndoManager;
 class MyDocument : public Document,
                    public OutlineViewDataSource,
                    public OutlineViewDelegate,
-                   public ZRSWSearchableDocument,
                    public ToolbarDelegate {
     Q_OBJECT
 public:
@@ -146,14 +144,14 @@ public:
     void collapseAll();
     bool validateMenuItem(QAction* item) override;
 
-    // Searching: what the search classes see of the document, and the find
-    // commands, which the menus, the outline and the toolbar send here.
-    const void* documentIdentity() const override { return static_cast<const void*>(this); }
-    const ZRBicycleListPtr& searchRoot() const override { return theBike_; }
-    ZRBicycleList* lastSelectedItem() const override;
-    void focusOnSearchResult(const ZRBicycleList* item) override { focusOnItemByExtendingSelection(item, false); }
-    QPlainTextEdit* searchNotesView() const override { return notesView_; }
-    QWidget* searchDocumentWindow() const override;
+    // Searching. The find commands, which the menus, the outline and the
+    // toolbar send here, go to the installed find services (see
+    // document_find_services.h); without any they beep.
+    // The item of the selected row lowest on screen, or null with none selected.
+    ZRBicycleList* lastSelectedItem() const;
+    // True from the moment the document starts to end: it may still be in
+    // the controller's list, but nothing new is to be attached to it.
+    bool isEnding() const { return ending_; }
     // The window became key: this is the document the find panel searches.
     void windowDidBecomeKey();
     void performFindPanelAction(QAction* sender);
@@ -254,6 +252,7 @@ private:
     const UndoManager* notesStepManager_ = nullptr;
     std::uint64_t notesStepGeneration_ = 0;
     bool settingNotes_ = false;
+    bool ending_ = false;
     QPointer<Toolbar> toolbar_;
     ToolbarItem* activeSearchItem_ = nullptr;
     int focusDeferred_ = 0;

@@ -1,27 +1,17 @@
 // The document's side of searching: the find commands from the menus, the
-// outline and the toolbar, and telling the find panel which document is in
-// front.
-#include <QApplication>
+// outline and the toolbar, and telling the searching which document is in
+// front. The searching itself is the installed find services' work.
+#include <QAction>
 #include <QEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextCursor>
 
 #include <algorithm>
-#include <optional>
 
 #include "document/MyDocument.h"
 #include "document/ZRSWDocumentNames.h"
-#include "foundation/hooks.h"
-#include "search/ZRSWFindManager.h"
-#include "search/ZRSWSearchReport.h"
-#include "search/find_string.h"
+#include "document/document_find_services.h"
 
 namespace cogbook {
-
-static_assert(kSearchedDocumentWillDeallocNotification == kZRSWBikeDocumentWillDeallocNotification,
-              "the search classes listen for the notification the document posts as it ends");
-
 namespace {
 
 // Tells the document each time its window becomes key.
@@ -41,17 +31,6 @@ private:
     QPointer<MyDocument> document_;
 };
 
-// The selected text of a text field or text pane, if WIDGET is one.
-std::optional<QString> selectedTextOf(QWidget* widget) {
-    if (auto* line = qobject_cast<QLineEdit*>(widget)) return line->selectedText();
-    if (auto* pane = qobject_cast<QPlainTextEdit*>(widget)) {
-        QString text = pane->textCursor().selectedText();
-        text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        return text;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 void MyDocument::installFindCommands() {
@@ -67,52 +46,22 @@ ZRBicycleList* MyDocument::lastSelectedItem() const {
     return static_cast<ZRBicycleList*>(bikeTable_->itemAtRow(*std::max_element(rows.begin(), rows.end())));
 }
 
-QWidget* MyDocument::searchDocumentWindow() const {
-    return documentWindow();
-}
-
 void MyDocument::windowDidBecomeKey() {
-    ZRSWFindManager::sharedFindManager()->setCurrentDocument(this);
+    if (DocumentFindServices* services = documentFindServices()) services->documentWindowDidBecomeKey(*this);
 }
 
 void MyDocument::performFindPanelAction(QAction* sender) {
     const int tag = sender ? menuItemTag(sender) : kFindPanelActionShowFindPanel;
-    ZRSWFindManager* manager = ZRSWFindManager::sharedFindManager();
-    if (tag == kFindPanelActionSetFindString) {
-        // A text field or the notes pane takes its selection as the find
-        // string; the outline has none to give.
-        QWidget* focus = QApplication::focusWidget();
-        const DocumentWindow* window = documentWindow();
-        if (focus && window && window->isAncestorOf(focus)) {
-            if (const std::optional<QString> selected = selectedTextOf(focus)) {
-                if (!selected->isEmpty()) publishFindString(*selected);
-                manager->setSearchString(std::nullopt);
-                return;
-            }
-        }
-        log("MyDocument does not handle NSFindPanelActionSetFindString");
-        beep();
-        return;
-    }
-    if (tag == kFindPanelActionNext || tag == kFindPanelActionPrevious) {
-        // The menu searches this window's document even before the window
-        // was ever key.
-        manager->setCurrentDocument(this);
-        manager->setSearchBackward(tag == kFindPanelActionPrevious);
-        manager->nextItem();
-        return;
-    }
-    manager->runFindPanelForBikeDocument(this);
+    if (DocumentFindServices* services = documentFindServicesOrBeep()) services->performFindPanelAction(*this, tag);
 }
 
 void MyDocument::searchUsingToolbarTextField() {
     const QString text = toolbarSearchField_ ? toolbarSearchField_->text() : QString();
-    if (!text.isEmpty()) publishFindString(text);
-    ZRSWSearchReport::searchReportForDocument(this)->showSearchResultsForStringIgnoreCase(text, true);
+    if (DocumentFindServices* services = documentFindServicesOrBeep()) services->searchUsingToolbarText(*this, text);
 }
 
 void MyDocument::searchUsingSearchPanel() {
-    ZRSWFindManager::sharedFindManager()->runFindPanelForBikeDocument(this);
+    if (DocumentFindServices* services = documentFindServicesOrBeep()) services->showSearchPanel(*this);
 }
 
 void MyDocument::watchForKeyWindow() {

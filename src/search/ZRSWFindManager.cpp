@@ -17,6 +17,7 @@
 #include "search/ZRSWSearchReport.h"
 #include "search/ZRSWSearcher.h"
 #include "search/find_string.h"
+#include "search/searchable_documents.h"
 #include "ui_ZRSWFindPanel.h"
 
 namespace cogbook {
@@ -180,7 +181,7 @@ void ZRSWFindManager::bikeDocumentWillDealloc(const void* document) {
     currentDocument_ = nullptr;
     if (auto* controller = DocumentController::sharedDocumentController()) {
         for (Document* open : controller->orderedDocuments()) {
-            auto* searchable = dynamic_cast<ZRSWSearchableDocument*>(open);
+            ZRSWSearchableDocument* searchable = searchableDocumentFor(open);
             if (searchable != nullptr && searchable->documentIdentity() != document) {
                 setCurrentDocument(searchable);
                 return;

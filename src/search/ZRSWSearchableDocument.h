@@ -1,6 +1,6 @@
 // What the search classes need of a document: its record tree, its window and
-// views, and focusing on an item. The document implements it; the search
-// classes never see more of it.
+// views, and focusing on an item. The program implements it over each of its
+// documents; the search classes never see more of one.
 #pragma once
 
 #include <QString>

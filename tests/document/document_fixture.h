@@ -13,6 +13,7 @@
 
 #include "document/MyDocument.h"
 #include "document/ZRSWDefaultsKeys.h"
+#include "document/ZRSWDocumentNames.h"
 #include "foundation/file_io.h"
 #include "foundation/plist.h"
 #include "model/record_file.h"

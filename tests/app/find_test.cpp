@@ -13,9 +13,10 @@
 #include <QTableView>
 #include <QTest>
 
+#include "app/document_search.h"
 #include "document/ZRSWDocumentNames.h"
-#include "document/selection.h"
 #include "document/document_fixture.h"
+#include "document/selection.h"
 #include "foundation/undo_manager.h"
 #include "platform/application.h"
 #include "platform/windows_menu.h"
@@ -35,6 +36,7 @@ class FindTest : public test_support::DocumentTest {
 protected:
     void SetUp() override {
         DocumentTest::SetUp();
+        installDocumentSearch();
         clearFindStringForTesting();
         find = makeMenuItem(&menu, "Find…", "performFindPanelAction:", {}, kFindPanelActionShowFindPanel);
         next = makeMenuItem(&menu, "Find Next", "performFindPanelAction:", {}, kFindPanelActionNext);
@@ -83,7 +85,7 @@ TEST_F(FindTest, ThePanelFollowsTheWindowInFrontAndClosesWithTheLastDocument) {
     EXPECT_EQ(manager->findCaptionField()->text(), "Search in Road");
     // The panel in front does not change the document searched.
     QApplication::setActiveWindow(manager->findPanel());
-    EXPECT_EQ(manager->currentDocument(), road);
+    EXPECT_EQ(manager->currentDocument(), searchableDocumentOf(*road));
 
     // Find Previous from the menu turns the panel's switch on, and finds
     // upwards from the bottom in the window in front.
@@ -105,6 +107,24 @@ TEST_F(FindTest, ThePanelFollowsTheWindowInFrontAndClosesWithTheLastDocument) {
     road->close();
     processPendingEvents();
     EXPECT_EQ(ZRSWFindManager::existingFindManager(), nullptr);
+    // Nothing the search classes saw of the two documents is left.
+    EXPECT_EQ(documentSearchAdapterCount(), 0u);
+}
+
+TEST_F(FindTest, ADocumentEndingWhileStillListedLeavesNothingOfItselfBehind) {
+    MyDocument* road = showBike("Road", "road.cogbook");
+    MyDocument* gravel = showBike("Gravel", "gravel.cogbook");
+    find->trigger();
+    ZRSWFindManager* manager = ZRSWFindManager::existingFindManager();
+    ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(manager->currentDocument(), searchableDocumentOf(*gravel));
+    // Ended without closing, as at the program's exit: the panel, looking
+    // through the open documents as this one ends, still finds it listed.
+    delete gravel;
+    processPendingEvents();
+    EXPECT_EQ(manager->currentDocument(), searchableDocumentOf(*road));
+    EXPECT_EQ(manager->findCaptionField()->text(), "Search in Road");
+    EXPECT_EQ(documentSearchAdapterCount(), 1u);
 }
 
 TEST_F(FindTest, FindNextStartsBelowTheLowestSelectedRowAndWrapsWithOneBeep) {
@@ -175,14 +195,14 @@ TEST_F(FindTest, TheToolbarFieldOpensTheReportAndItsRowsFollowTheTree) {
     QTest::keyClicks(field, "BRAKE");
     QTest::keyClick(field, Qt::Key_Return);
 
-    ZRSWSearchReport* report = ZRSWSearchReport::searchReportForDocument(document);
+    ZRSWSearchReport* report = ZRSWSearchReport::searchReportForDocument(searchableDocumentOf(*document));
     ASSERT_NE(report->searchReportPanel(), nullptr);
     EXPECT_EQ(report->searchReportPanel()->windowTitle(), QString("Search Results for \u201cBRAKE\u201d in Road"));
     const SearchResultsModel* rows = report->foundItems();
     ASSERT_EQ(rows->rowCount(), 3);
     EXPECT_EQ(rows->data(rows->index(2, 0)).toString(), "Rear brake");
     EXPECT_EQ(findString(), QString("BRAKE"));
-    EXPECT_EQ(ZRSWSearchReport::searchReportForDocument(other)->searchReportPanel(), nullptr);
+    EXPECT_EQ(ZRSWSearchReport::searchReportForDocument(searchableDocumentOf(*other))->searchReportPanel(), nullptr);
 
     // The Window menu lists both records and the report, and raises the one chosen.
     QMenu windows;

@@ -134,6 +134,9 @@ void MyDocument::windowControllerDidLoadNib() {
 
     if (dataFromFile_) replaceBikeWithDataFromFile();
     bikeTable_->setDataSource(this);
+    // The delegate answers the outline's context menu; the rows' icons come
+    // from the cells, per row.
+    bikeTable_->setOutlineDelegate(this);
     preparePasteboardViews();
 
     bikeTable_->moveColumnToColumn(2, 0);

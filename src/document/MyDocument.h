@@ -186,6 +186,8 @@ protected:
     DocumentWindow* makeWindow() override;
     void windowControllerDidLoadNib() override;
     void windowWillClose() override;
+    // The outline: a new window is for its record.
+    QWidget* initialFirstResponder() const override;
 
 private:
     void installCommands();

@@ -118,4 +118,8 @@ bool MyDocument::validateMenuItem(QAction* item) {
     return Document::validateMenuItem(item);
 }
 
+QWidget* MyDocument::initialFirstResponder() const {
+    return bikeTable_;
+}
+
 } // namespace cogbook

@@ -182,6 +182,7 @@ void Document::showWindows() {
     // Off screen there is nothing to raise (and the platform says so).
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) window_->raise();
     window_->activateWindow();
+    if (QWidget* first = initialFirstResponder()) first->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void Document::readFromFile(const QString& path) {

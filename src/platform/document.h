@@ -130,6 +130,9 @@ protected:
     virtual void windowControllerDidLoadNib();
     // Just before the window goes: detach views from the document.
     virtual void windowWillClose() {}
+    // The view that has the keys when the window first shows (rather than
+    // the first field of its toolbar); none leaves the choice to the window.
+    virtual QWidget* initialFirstResponder() const { return nullptr; }
 
 private:
     void updateTitle();

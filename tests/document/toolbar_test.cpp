@@ -58,6 +58,10 @@ TEST_F(ToolbarTest, DefaultItemsInOrderWithASearchFieldOfBoundedWidth) {
     EXPECT_LE(document->toolbarSearchField()->maximumWidth(), 400);
     EXPECT_TRUE(document->toolbarSearchField()->isVisible());
 
+    // The search field is reachable, but a new window's keys go to its record.
+    processPendingEvents();
+    EXPECT_EQ(document->documentWindow()->focusWidget(), document->bikeTable());
+
     // A toolbar button runs its command on this document.
     const std::size_t parts = document->theBike()->numberOfChildren();
     item(document, AddPartToolbarItemIdentifier)->buttonAction()->trigger();

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "large_bike.h"
 #include "document/MyDocument.h"
 #include "foundation/file_io.h"
 #include "foundation/undo_manager.h"
@@ -25,42 +26,8 @@
 namespace cogbook {
 namespace {
 
-class BenchController : public DocumentController {
-protected:
-    Document* makeUntitledDocument() override { return new MyDocument(MyDocument::ForReading{}); }
-    Document* makeDocumentForReading() override { return new MyDocument(MyDocument::ForReading{}); }
-};
-
-// 1,000 parts, each with 10 subparts of 9 entries: 101,000 items.
 ZRBicycleListPtr largeBike() {
-    auto bike = ZRBicycleList::create();
-    bike->setPartName("Bike");
-    bike->setExpandable(true);
-    std::vector<ZRBicycleListPtr> parts;
-    for (int p = 0; p < 1000; ++p) {
-        auto part = ZRBicycleList::create();
-        part->setPartName("Part " + std::to_string(p));
-        part->setExpandable(true);
-        std::vector<ZRBicycleListPtr> subparts;
-        for (int s = 0; s < 10; ++s) {
-            auto subpart = ZRBicycleList::create();
-            subpart->setPartName("Subpart " + std::to_string(s));
-            subpart->setExpandable(true);
-            std::vector<ZRBicycleListPtr> entries;
-            for (int e = 0; e < 9; ++e) {
-                auto entry = ZRBicycleList::create();
-                entry->setPartName(subpart->partName());
-                entry->setDescription("Serviced");
-                entries.push_back(entry);
-            }
-            subpart->addChildrenPartsOrEntries(entries);
-            subparts.push_back(subpart);
-        }
-        part->addChildrenPartsOrEntries(subparts);
-        parts.push_back(part);
-    }
-    bike->addChildrenPartsOrEntries(parts);
-    return bike;
+    return bench::largeBike();
 }
 
 struct LargeRecord {
@@ -80,7 +47,7 @@ void closeAll(DocumentController& controller) {
 }
 
 void BM_OpenAndShowLargeRecord(benchmark::State& state) {
-    BenchController controller;
+    bench::BenchController controller;
     const QString path = largeRecord().path;
     for (auto _ : state) {
         auto* document = static_cast<MyDocument*>(controller.openDocumentWithContentsOfFile(path));
@@ -98,7 +65,7 @@ void BM_OpenAndShowLargeRecord(benchmark::State& state) {
 BENCHMARK(BM_OpenAndShowLargeRecord)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ExpandAllLargeRecord(benchmark::State& state) {
-    BenchController controller;
+    bench::BenchController controller;
     auto* document = static_cast<MyDocument*>(controller.openDocumentWithContentsOfFile(largeRecord().path));
     long rows = 0;
     for (auto _ : state) {
@@ -115,7 +82,7 @@ void BM_ExpandAllLargeRecord(benchmark::State& state) {
 BENCHMARK(BM_ExpandAllLargeRecord)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_FocusOnExpandedLargeRecord(benchmark::State& state) {
-    BenchController controller;
+    bench::BenchController controller;
     auto* document = static_cast<MyDocument*>(controller.openDocumentWithContentsOfFile(largeRecord().path));
     document->expandAll();
     document->documentWindow()->grab();
@@ -215,7 +182,7 @@ public:
                outline->selectedRow() == row;
     }
 
-    BenchController controller;
+    bench::BenchController controller;
     MyDocument* document = nullptr;
     ZROutlineView* outline = nullptr;
     ZRBicycleListPtr entry;
@@ -366,12 +333,5 @@ BENCHMARK(BM_UndoDateEditOnExpandedLargeRecord)->Unit(benchmark::kMillisecond)->
 } // namespace cogbook
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    cogbook::Application application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return cogbook::bench::runDocumentBenchmarks(argc, argv);
 }

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "large_bike.h"
 #include "document/MyDocument.h"
+#include "document/ZRSWDocumentNames.h"
 #include "foundation/file_io.h"
 #include "foundation/undo_manager.h"
 #include "model/record_file.h"
@@ -24,44 +26,10 @@
 namespace cogbook {
 namespace {
 
-class BenchController : public DocumentController {
-protected:
-    Document* makeUntitledDocument() override { return new MyDocument(MyDocument::ForReading{}); }
-    Document* makeDocumentForReading() override { return new MyDocument(MyDocument::ForReading{}); }
-};
-
-// 10 parts, each with 100 subparts of 99 entries: every part is a subtree of
-// 10,000 items, 100,010 in all.
 ZRBicycleListPtr largeBike() {
-    auto bike = ZRBicycleList::create();
-    bike->setPartName("Bike");
-    bike->setExpandable(true);
-    std::vector<ZRBicycleListPtr> parts;
-    for (int p = 0; p < 10; ++p) {
-        auto part = ZRBicycleList::create();
-        part->setPartName("Part " + std::to_string(p));
-        part->setExpandable(true);
-        std::vector<ZRBicycleListPtr> subparts;
-        for (int s = 0; s < 100; ++s) {
-            auto subpart = ZRBicycleList::create();
-            subpart->setPartName("Subpart " + std::to_string(s));
-            subpart->setExpandable(true);
-            std::vector<ZRBicycleListPtr> entries;
-            for (int e = 0; e < 99; ++e) {
-                auto entry = ZRBicycleList::create();
-                entry->setPartName(subpart->partName());
-                entry->setDescription("Serviced");
-                entry->setNotes(e % 10 == 0 ? "Torque 5 Nm" : "");
-                entries.push_back(entry);
-            }
-            subpart->addChildrenPartsOrEntries(entries);
-            subparts.push_back(subpart);
-        }
-        part->addChildrenPartsOrEntries(subparts);
-        parts.push_back(part);
-    }
-    bike->addChildrenPartsOrEntries(parts);
-    return bike;
+    return bench::largeBike({.parts = 10, .subparts = 100, .entries = 99, .notes = [](int serial) {
+                                 return (serial - 1) % 99 % 10 == 0 ? std::string("Torque 5 Nm") : std::string();
+                             }});
 }
 
 class ExpandedLargeRecord {
@@ -121,7 +89,7 @@ public:
 
     QTemporaryDir folder;
     QString path = folder.filePath("large.cogbook");
-    BenchController controller;
+    bench::BenchController controller;
     MyDocument* document = nullptr;
     OutlineView* outline = nullptr;
 };
@@ -245,12 +213,5 @@ BENCHMARK(BM_UndoMove1000SelectedRowsByDrop)->Unit(benchmark::kMillisecond)->Ite
 } // namespace cogbook
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    cogbook::Application application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return cogbook::bench::runDocumentBenchmarks(argc, argv);
 }

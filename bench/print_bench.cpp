@@ -11,45 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "large_bike.h"
 #include "document/record_printer.h"
 #include "model/ZRBicycleList.h"
 
 namespace cogbook {
 namespace {
 
-// 1,000 parts, each with 10 subparts of 9 entries, every third with notes:
-// 101,000 items.
 ZRBicycleListPtr largeBike() {
-    auto bike = ZRBicycleList::create();
-    bike->setPartName("Bike");
-    bike->setExpandable(true);
-    std::vector<ZRBicycleListPtr> parts;
-    int serial = 0;
-    for (int p = 0; p < 1000; ++p) {
-        auto part = ZRBicycleList::create();
-        part->setPartName("Part " + std::to_string(p));
-        part->setExpandable(true);
-        std::vector<ZRBicycleListPtr> subparts;
-        for (int s = 0; s < 10; ++s) {
-            auto subpart = ZRBicycleList::create();
-            subpart->setPartName("Subpart " + std::to_string(s));
-            subpart->setExpandable(true);
-            std::vector<ZRBicycleListPtr> entries;
-            for (int e = 0; e < 9; ++e) {
-                auto entry = ZRBicycleList::create();
-                entry->setPartName(subpart->partName());
-                entry->setDescription("Serviced: cleaned, lubed and adjusted");
-                if (++serial % 3 == 0) entry->setNotes("Cable replaced\nbolts torqued to spec");
-                entries.push_back(entry);
-            }
-            subpart->addChildrenPartsOrEntries(entries);
-            subparts.push_back(subpart);
-        }
-        part->addChildrenPartsOrEntries(subparts);
-        parts.push_back(part);
-    }
-    bike->addChildrenPartsOrEntries(parts);
-    return bike;
+    return bench::largeBike({.description = "Serviced: cleaned, lubed and adjusted", .notes = [](int serial) {
+                                 return serial % 3 == 0 ? std::string("Cable replaced\nbolts torqued to spec")
+                                                        : std::string();
+                             }});
 }
 
 void BM_RecordText(benchmark::State& state) {

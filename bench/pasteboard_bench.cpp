@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "document/MyDocument.h"
+#include "document/ZRSWDocumentNames.h"
 #include "foundation/file_io.h"
 #include "foundation/undo_manager.h"
 #include "model/record_file.h"

@@ -40,6 +40,9 @@ public:
         if (document == nullptr) return;
         outline = document->bikeTable();
         document->expandAll();
+        // The commands act on the outline's rows only while no text field
+        // of the window has the focus.
+        outline->setFocus();
         settle();
     }
     ~ExpandedLargeRecord() {

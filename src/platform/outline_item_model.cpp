@@ -54,6 +54,22 @@ struct OutlineItemModel::ReloadState {
     OutlineItem current;
     std::vector<OutlineItem> reselect;
     bool layoutScheduled = false;
+
+    // Every row insertion or removal has the base model walk all persistent
+    // indexes (the view's expanded rows among them), so a reload that changes
+    // rows under many parents tells of the rest as one layout change once it
+    // has told of a few; the view's state is then kept here by node until the
+    // persistent indexes are moved at the end.
+    int rowChanges = 0;
+    bool batched = false;
+    std::unordered_set<const OutlineNode*> expandedNodes; // shown expanded, or to be
+    std::unordered_set<const OutlineNode*> selectedNodes; // when the batch began
+    std::unordered_set<const OutlineNode*> gone;          // taken out during the batch
+    const OutlineNode* currentNode = nullptr;             // where the current row is going
+    bool selectionLost = false;
+    std::vector<const OutlineNode*> toExpand;
+    std::vector<const OutlineNode*> toCollapse;
+    std::vector<const OutlineNode*> toRefresh;
 };
 
 OutlineItemModel::OutlineItemModel(OutlineView* view) : view_(view) { root_.expandable = true; }
@@ -261,13 +277,15 @@ void OutlineItemModel::reloadChildren(OutlineNode* node, const std::vector<Outli
            children[oldCount - 1 - tail]->item.get() == fresh[newCount - 1 - tail].get())
         ++tail;
 
-    noteBeforeFirstChange(state);
-    if (oldCount - head - tail > 0)
+    if (oldCount - head - tail > 0) {
+        beforeRowChange(state);
         removeChildren(node, static_cast<int>(head), static_cast<int>(oldCount - head - tail), state);
+    }
     const std::size_t inserted = newCount - head - tail;
     if (inserted == 0) return;
+    beforeRowChange(state);
     const int first = static_cast<int>(head);
-    beginInsertRows(indexForNode(node), first, first + static_cast<int>(inserted) - 1);
+    if (!state.batched) beginInsertRows(indexForNode(node), first, first + static_cast<int>(inserted) - 1);
     std::vector<std::unique_ptr<OutlineNode>> made;
     made.reserve(inserted);
     for (std::size_t i = 0; i < inserted; ++i)
@@ -275,7 +293,7 @@ void OutlineItemModel::reloadChildren(OutlineNode* node, const std::vector<Outli
     children.insert(children.begin() + static_cast<std::ptrdiff_t>(head), std::make_move_iterator(made.begin()),
                     std::make_move_iterator(made.end()));
     renumber(node, head + inserted);
-    endInsertRows();
+    if (!state.batched) endInsertRows();
     for (std::size_t i = 0; i < inserted && head + i < children.size(); ++i)
         restoreInserted(children[head + i].get(), state);
 }
@@ -284,14 +302,37 @@ void OutlineItemModel::removeChildren(OutlineNode* node, int first, int count, R
     const auto begin = node->children.begin() + first;
     const auto end = begin + count;
     for (auto it = begin; it != end; ++it) rememberExpanded(it->get(), state);
-    beginRemoveRows(indexForNode(node), first, first + count - 1);
+    if (state.batched) {
+        // What the selection model would do for a removal it is told of: the
+        // current row goes to the row above, else below, else nowhere.
+        const OutlineNode* current = state.currentNode;
+        if (current != nullptr && current->parent == node && current->row >= first && current->row < first + count) {
+            const std::size_t above = static_cast<std::size_t>(first) - 1;
+            const std::size_t below = static_cast<std::size_t>(first + count);
+            state.currentNode = first > 0                          ? node->children[above].get()
+                                : below < node->children.size() ? node->children[below].get()
+                                                                 : nullptr;
+        }
+        std::vector<const OutlineNode*> pending;
+        for (auto it = begin; it != end; ++it) pending.push_back(it->get());
+        while (!pending.empty()) {
+            const OutlineNode* gone = pending.back();
+            pending.pop_back();
+            state.gone.insert(gone);
+            if (state.selectedNodes.count(gone) != 0) state.selectionLost = true;
+            if (gone == state.currentNode) state.currentNode = nullptr;
+            for (const auto& child : gone->children) pending.push_back(child.get());
+        }
+    } else {
+        beginRemoveRows(indexForNode(node), first, first + count - 1);
+    }
     for (auto it = node->children.begin() + first; it != node->children.begin() + first + count; ++it) {
         forget(it->get());
         state.removed.push_back(std::move(*it));
     }
     node->children.erase(node->children.begin() + first, node->children.begin() + first + count);
     renumber(node, static_cast<std::size_t>(first));
-    endRemoveRows();
+    if (!state.batched) endRemoveRows();
 }
 
 void OutlineItemModel::refreshExpandable(OutlineNode* node, ReloadState& state) {
@@ -301,22 +342,28 @@ void OutlineItemModel::refreshExpandable(OutlineNode* node, ReloadState& state) 
         expandable = dataSource()->outlineViewIsItemExpandable(view_, node->item.get());
     }
     if (expandable == node->expandable) return;
-    const QModelIndex index = indexForNode(node);
     if (!expandable) {
         if (!node->children.empty()) {
-            noteBeforeFirstChange(state);
+            beforeRowChange(state);
             removeChildren(node, 0, static_cast<int>(node->children.size()), state);
         }
         node->expandable = false;
         node->loaded = false;
-        if (view_->isExpanded(index)) view_->collapse(index);
+        if (state.batched) {
+            if (state.expandedNodes.erase(node) != 0) state.toCollapse.push_back(node);
+        } else if (const QModelIndex index = indexForNode(node); view_->isExpanded(index)) {
+            view_->collapse(index);
+        }
     } else {
         // Its children are asked for when first wanted.
         node->expandable = true;
         node->loaded = false;
     }
     // The view keeps whether a row has children with the row.
-    emit dataChanged(index, indexForNode(node, std::max(0, columnCount() - 1)));
+    if (state.batched)
+        state.toRefresh.push_back(node);
+    else
+        emit dataChanged(indexForNode(node), indexForNode(node, std::max(0, columnCount() - 1)));
 }
 
 void OutlineItemModel::noteBeforeFirstChange(ReloadState& state) const {
@@ -341,7 +388,7 @@ void OutlineItemModel::rememberExpanded(const OutlineNode* subtree, ReloadState&
         const OutlineNode* node = pending.back();
         pending.pop_back();
         if (!node->expandable) continue;
-        if (view_->isExpanded(indexForNode(node))) state.expanded.insert(node->item.get());
+        if (shownExpanded(node, state)) state.expanded.insert(node->item.get());
         for (const auto& child : node->children) pending.push_back(child.get());
     }
 }
@@ -353,7 +400,7 @@ bool OutlineItemModel::wasExpanded(const OutlineNode* node, const ReloadState& s
     auto [first, last] = nodesByItem_.equal_range(node->item.get());
     for (auto it = first; it != last; ++it) {
         const OutlineNode* other = it->second;
-        if (other != node && other->expandable && view_->isExpanded(indexForNode(other))) return true;
+        if (other != node && other->expandable && shownExpanded(other, state)) return true;
     }
     return false;
 }
@@ -366,6 +413,13 @@ void OutlineItemModel::restoreInserted(OutlineNode* inserted, ReloadState& state
         if (state.selected.count(node->item.get()) != 0) state.reselect.push_back(node->item);
         if (!node->expandable || !wasExpanded(node, state)) continue;
         ensureLoaded(node);
+        if (state.batched) {
+            // Expanded once the view is told where every row went.
+            state.expandedNodes.insert(node);
+            state.toExpand.push_back(node);
+            for (const auto& child : node->children) pending.push_back(child.get());
+            continue;
+        }
         if (!state.layoutScheduled) {
             // One layout for all the rows we expand, not one each.
             view_->scheduleDelayedItemsLayout();
@@ -377,6 +431,7 @@ void OutlineItemModel::restoreInserted(OutlineNode* inserted, ReloadState& state
 }
 
 bool OutlineItemModel::finishReload(ReloadState& state) {
+    if (state.batched) endBatch(state);
     QItemSelectionModel* selection = view_->selectionModel();
     if (state.changed && selection != nullptr) {
         QItemSelection again;
@@ -399,6 +454,75 @@ bool OutlineItemModel::finishReload(ReloadState& state) {
     }
     state.removed.clear();
     return state.changed;
+}
+
+void OutlineItemModel::beforeRowChange(ReloadState& state) {
+    noteBeforeFirstChange(state);
+    if (!state.batched && ++state.rowChanges > rowChangesBeforeBatch_) beginBatch(state);
+}
+
+bool OutlineItemModel::shownExpanded(const OutlineNode* node, const ReloadState& state) const {
+    return state.batched ? state.expandedNodes.count(node) != 0 : view_->isExpanded(indexForNode(node));
+}
+
+void OutlineItemModel::beginBatch(ReloadState& state) {
+    if (const QItemSelectionModel* selection = view_->selectionModel()) {
+        for (const QItemSelectionRange& range : selection->selection()) {
+            const OutlineNode* parent = range.parent().isValid() ? nodeForIndex(range.parent()) : &root_;
+            if (parent == nullptr) continue;
+            for (int row = std::max(0, range.top()); row <= range.bottom(); ++row) {
+                if (static_cast<std::size_t>(row) >= parent->children.size()) break;
+                state.selectedNodes.insert(parent->children[static_cast<std::size_t>(row)].get());
+            }
+        }
+        state.currentNode = nodeForIndex(selection->currentIndex());
+    }
+    // The view keeps its expanded rows as persistent indexes, so they are
+    // among these.
+    for (const QModelIndex& index : persistentIndexList()) {
+        if (const OutlineNode* node = nodeForIndex(index); node != nullptr && view_->isExpanded(index))
+            state.expandedNodes.insert(node);
+    }
+    state.batched = true;
+    emit layoutAboutToBeChanged();
+}
+
+void OutlineItemModel::endBatch(ReloadState& state) {
+    // Nodes keep their identity across the change, so each persistent index
+    // follows its node, or lapses with it.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& index : from) {
+        OutlineNode* node = nodeForIndex(index);
+        to.push_back(node == nullptr || state.gone.count(node) != 0 ? QModelIndex()
+                                                                    : createIndex(node->row, index.column(), node));
+    }
+    changePersistentIndexList(from, to);
+    state.batched = false;
+    emit layoutChanged();
+
+    for (const OutlineNode* node : state.toCollapse) {
+        if (state.gone.count(node) == 0 && !node->expandable) view_->collapse(indexForNode(node));
+    }
+    if (!state.toExpand.empty()) view_->scheduleDelayedItemsLayout();
+    for (const OutlineNode* node : state.toExpand) {
+        if (state.gone.count(node) == 0) view_->expand(indexForNode(node));
+    }
+    for (const OutlineNode* node : state.toRefresh) {
+        if (state.gone.count(node) == 0)
+            emit dataChanged(indexForNode(node), indexForNode(node, std::max(0, columnCount() - 1)));
+    }
+    if (QItemSelectionModel* selection = view_->selectionModel()) {
+        const OutlineNode* current = state.currentNode != nullptr && state.gone.count(state.currentNode) == 0
+                                         ? state.currentNode
+                                         : nullptr;
+        if (nodeForIndex(selection->currentIndex()) != current)
+            selection->setCurrentIndex(indexForNode(current), QItemSelectionModel::NoUpdate);
+    }
+    // Rows that went took their selection with them without a word from the
+    // selection model.
+    if (state.selectionLost) emit view_->selectionDidChange();
 }
 
 } // namespace cogbook

@@ -73,6 +73,10 @@ public:
     bool reload();
     void columnTitlesChanged();
     void valuesChanged(const QModelIndex& first, const QModelIndex& last) { emit dataChanged(first, last); }
+    // How many row insertions and removals a reload tells of one by one
+    // before it tells of the rest as one layout change (each one told has the
+    // base model walk every persistent index).
+    void setRowChangesBeforeBatch(int count) { rowChangesBeforeBatch_ = count; }
 
 private:
     struct ReloadState;
@@ -88,6 +92,10 @@ private:
     void refreshExpandable(OutlineNode* node, ReloadState& state);
     void removeChildren(OutlineNode* node, int first, int count, ReloadState& state);
     void noteBeforeFirstChange(ReloadState& state) const;
+    void beforeRowChange(ReloadState& state);
+    void beginBatch(ReloadState& state);
+    void endBatch(ReloadState& state);
+    bool shownExpanded(const OutlineNode* node, const ReloadState& state) const;
     void rememberExpanded(const OutlineNode* subtree, ReloadState& state) const;
     bool wasExpanded(const OutlineNode* node, const ReloadState& state) const;
     void restoreInserted(OutlineNode* node, ReloadState& state);
@@ -103,6 +111,7 @@ private:
     // them is refused, since it could remove the rows being asked about.
     mutable int asking_ = 0;
     bool reloading_ = false;
+    int rowChangesBeforeBatch_ = 16;
 };
 
 } // namespace cogbook

@@ -9,7 +9,7 @@
 namespace cogbook::document_support {
 
 void documentAssertion(std::string_view method, const void* object, std::string_view description,
-                       std::source_location where) {
+                       SourceLocation where) {
     AssertionHandler::currentHandler().handleFailureInMethod(method, object, description, where);
 }
 

@@ -5,7 +5,7 @@
 
 #include <QDateTime>
 
-#include <source_location>
+#include "foundation/assertion.h"
 #include <string_view>
 
 #include "foundation/date.h"
@@ -18,7 +18,7 @@ inline constexpr const char* kDateColumn = "date";
 
 // Reports the failure, naming the file and line that found it, and throws.
 [[noreturn]] void documentAssertion(std::string_view method, const void* object, std::string_view description,
-                                    std::source_location where = std::source_location::current());
+                                    SourceLocation where = SourceLocation::current());
 
 // To the millisecond, in the local time zone.
 QDateTime outlineDate(Date date);

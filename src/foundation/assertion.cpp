@@ -26,7 +26,7 @@ AssertionHandler& AssertionHandler::currentHandler() {
 }
 
 void AssertionHandler::handleFailureInMethod(std::string_view method, const void* object,
-                                             std::string_view description, std::source_location where) {
+                                             std::string_view description, SourceLocation where) {
     handleFailureInMethod(method, object, sourceFileName(where.file_name()), static_cast<int>(where.line()),
                           description);
 }

@@ -20,7 +20,7 @@ namespace {
 
 ZRBicycleListPtr largeBike() {
     return bench::largeBike({.description = "Serviced: cleaned, lubed and adjusted", .notes = [](int serial) {
-                                 return serial % 3 == 0 ? std::string("Cable replaced\nbolts torqued to spec")
+                                 return serial % 3 == 0 ? std::string("Cable replaced\nbolts torqued to 5 Nm")
                                                         : std::string();
                              }});
 }

@@ -7,6 +7,8 @@
 // 20 ms; expanding everything under 1 s.
 #include <benchmark/benchmark.h>
 
+#include "offscreen_main.h"
+
 #include <QApplication>
 #include <QTreeView>
 
@@ -197,11 +199,5 @@ BENCHMARK(BM_RowForItem)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return cogbook::bench::runOffscreenBenchmarks(argc, argv);
 }

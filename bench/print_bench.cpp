@@ -6,6 +6,8 @@
 // the size of the PDF.
 #include <benchmark/benchmark.h>
 
+#include "offscreen_main.h"
+
 #include <QApplication>
 
 #include <string>
@@ -52,11 +54,5 @@ BENCHMARK(BM_ExportLargeRecordToPdf)->Unit(benchmark::kMillisecond)->Iterations(
 } // namespace cogbook
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return cogbook::bench::runOffscreenBenchmarks(argc, argv);
 }

@@ -9,6 +9,8 @@
 // (BM_PerMatchWalk); it grows with the square of the size.
 #include <benchmark/benchmark.h>
 
+#include "offscreen_main.h"
+
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -158,11 +160,5 @@ BENCHMARK(BM_OneWalk)->Arg(8000)->Arg(100000)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return cogbook::bench::runOffscreenBenchmarks(argc, argv);
 }

@@ -189,8 +189,11 @@ TEST(BinaryPlistReader, RefusesBadHeadersTrailersAndObjects) {
         {kNumObjects, 0, "no objects"}, {kNumObjects, 4, "does not fit"},
         {kNumObjects, ~std::uint64_t{0} / 2, "more than the limit"}, {kTop, 3, "top object 3 out of range"},
         {kTableOffset, 1u << 30, "outside the file"}, {kTableOffset, 4, "outside the file"}};
-    for (const auto& [field, value, message] : trailers)
-        EXPECT_THAT(broken([&](Bytes& b) { patchTrailer(b, field, value); }), HasSubstr(message)) << message;
+    for (const auto& [field, value, message] : trailers) {
+        const TrailerField f = field;  // clang 14 cannot capture structured bindings in a lambda
+        const std::uint64_t v = value;
+        EXPECT_THAT(broken([&](Bytes& b) { patchTrailer(b, f, v); }), HasSubstr(message)) << message;
+    }
     // An offset into the header, and one into the offset table itself.
     EXPECT_THAT(broken([](Bytes& b) { b[b.size() - 35] = 3; }), HasSubstr("outside the object area"));
     EXPECT_THAT(broken([](Bytes& b) { b[b.size() - 33] = 0x10; }), HasSubstr("outside the object area"));

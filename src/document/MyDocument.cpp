@@ -189,6 +189,18 @@ std::vector<std::uint8_t> MyDocument::dataRepresentationOfType(const QString&) {
     return writeRecordFile(*theBike_);
 }
 
+void MyDocument::writeToFile(const QString& path) {
+    // The bike takes the file's name only with a file that holds it: a save
+    // that fails leaves the record as it was.
+    const std::string previousName = theBike_->partName();
+    try {
+        Document::writeToFile(path);
+    } catch (...) {
+        theBike_->setPartName(previousName);
+        throw;
+    }
+}
+
 bool MyDocument::loadDataRepresentationOfType(std::vector<std::uint8_t> data, const QString&) {
     dataFromFile_ = std::move(data);
     return true;

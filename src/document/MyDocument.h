@@ -60,6 +60,7 @@ public:
     const std::optional<std::vector<std::uint8_t>>& dataFromFile() const { return dataFromFile_; }
 
     std::vector<std::uint8_t> dataRepresentationOfType(const QString& type) override;
+    void writeToFile(const QString& path) override;
     bool loadDataRepresentationOfType(std::vector<std::uint8_t> data, const QString& type) override;
     bool revertToSavedFromFileOfType(const QString& path, const QString& type) override;
     // Decodes the bytes last read and shows their tree. Throws RecordFileError
@@ -230,7 +231,6 @@ private:
     void flushPendingFocus();
     // The key window's undo manager, or this document's own when no document
     // window is key.
-    UndoManager& changeUndoManager();
     // What an entry filed under PARENT is named after.
     std::string labelOf(const ZRBicycleList* parent) const;
     const ZRBicycleList* itemShownInNotes() const;
@@ -253,6 +253,9 @@ private:
     // The history and its generation when the notes last recorded a step.
     const UndoManager* notesStepManager_ = nullptr;
     std::uint64_t notesStepGeneration_ = 0;
+    // The item whose notes the open notes step changes: typing into another
+    // one starts a step of its own.
+    const ZRBicycleList* notesStepItem_ = nullptr;
     bool settingNotes_ = false;
     bool ending_ = false;
     QPointer<Toolbar> toolbar_;

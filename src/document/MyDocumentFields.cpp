@@ -26,17 +26,17 @@ void MyDocument::outlineViewSetObjectValueForTableColumnByItem(OutlineView*, con
     if (key == QLatin1String(kPartNameColumn)) {
         const std::string name = value.toString().toStdString();
         if (node->partName() == name) return;
-        changeUndoManager().setActionName("Name Change");
+        undoManager().setActionName("Name Change");
         newPartNameForItem(name, node);
     } else if (key == QLatin1String(kDescriptionColumn)) {
         const std::string description = value.toString().toStdString();
         if (node->description() == description) return;
-        changeUndoManager().setActionName("Description Change");
+        undoManager().setActionName("Description Change");
         newDescriptionForItem(description, node);
     } else if (key == QLatin1String(kDateColumn)) {
         const QDateTime date = value.toDateTime();
         if (!date.isValid() || outlineDate(node->date()) == date) return;
-        changeUndoManager().setActionName("Date Change");
+        undoManager().setActionName("Date Change");
         newDateForItem(dateFromOutline(date), node);
     }
 }
@@ -52,7 +52,7 @@ void MyDocument::newPartNameForItem(const std::string& name, const ZRBicycleList
                 ownNames.emplace_back(child, child->partName());
         }
     }
-    changeUndoManager().registerUndoWithTarget(undoTarget(), [this, old = item->partName(), item, ownNames] {
+    undoManager().registerUndoWithTarget(undoTarget(), [this, old = item->partName(), item, ownNames] {
         newPartNameForItem(old, item);
         for (const auto& [entry, entryName] : ownNames) entry->setPartName(entryName);
     });
@@ -62,7 +62,7 @@ void MyDocument::newPartNameForItem(const std::string& name, const ZRBicycleList
 }
 
 void MyDocument::newDescriptionForItem(const std::string& description, const ZRBicycleListPtr& item) {
-    changeUndoManager().registerUndoWithTarget(undoTarget(), [this, old = item->description(), item] {
+    undoManager().registerUndoWithTarget(undoTarget(), [this, old = item->description(), item] {
         newDescriptionForItem(old, item);
     });
     item->setDescription(description);
@@ -70,7 +70,7 @@ void MyDocument::newDescriptionForItem(const std::string& description, const ZRB
 }
 
 void MyDocument::newDateForItem(Date date, const ZRBicycleListPtr& item) {
-    UndoManager& undo = changeUndoManager();
+    UndoManager& undo = undoManager();
     // Up the ancestors (not the bike) while a part's latest child date differs
     // from its own; each change records its own undo. A walk, not recursion,
     // however deep the tree. Undo and redo bring back each recorded date as

@@ -74,10 +74,12 @@ bool MyDocument::textShouldBeginEditing() {
 void MyDocument::textDidChange() {
     const double timestamp = currentEventTimestamp();
     // Typing joins the notes step only while that is still the latest thing
-    // in the history: after an undo, a redo or any other change it would be
-    // recorded nowhere (and a redo could write over it).
-    const UndoManager& history = changeUndoManager();
-    const bool stepIsLatest = &history == notesStepManager_ && history.generation() == notesStepGeneration_;
+    // in the history and changes the same item: after an undo, a redo or any
+    // other change it would be recorded nowhere (and a redo could write over
+    // it), and another item's notes would not be put back by its undo.
+    const UndoManager& history = undoManager();
+    const bool stepIsLatest = &history == notesStepManager_ && history.generation() == notesStepGeneration_ &&
+                              itemShownInNotes() == notesStepItem_;
     _logNotesViewStringWithUndo(timestamp - lastTimeNotesViewTextChanged_ > kNotesUndoCoalescingInterval ||
                                 !stepIsLatest);
     lastTimeNotesViewTextChanged_ = timestamp;
@@ -87,7 +89,7 @@ void MyDocument::textDidEndEditing() { _logNotesViewStringWithUndo(false); }
 
 MyDocument& MyDocument::_logNotesViewStringWithUndo(bool withUndo) {
     if (!bikeTable_ || !notesView_ || bikeTable_->numberOfSelectedRows() != 1) return *this;
-    if (withUndo) changeUndoManager().setActionName("Notes Change");
+    if (withUndo) undoManager().setActionName("Notes Change");
     const std::string notes = notesView_->toPlainText().toStdString();
     auto* item = static_cast<ZRBicycleList*>(bikeTable_->itemAtRow(bikeTable_->selectedRow()));
     if (item != nullptr) _newNotesForItemWithUndo(notes, item->shared_from_this(), withUndo);
@@ -97,13 +99,14 @@ MyDocument& MyDocument::_logNotesViewStringWithUndo(bool withUndo) {
 void MyDocument::_newNotesForItemWithUndo(const std::string& notes, const ZRBicycleListPtr& item, bool withUndo) {
     const bool markerChanges = item->notes().empty() != notes.empty();
     if (withUndo) {
-        UndoManager& history = changeUndoManager();
+        UndoManager& history = undoManager();
         history.registerUndoWithTarget(undoTarget(), [this, old = item->notes(), item] {
             _newNotesForItemWithUndo(old, item, true);
         });
         if (!history.isUndoing() && !history.isRedoing()) {
             notesStepManager_ = &history;
             notesStepGeneration_ = history.generation();
+            notesStepItem_ = item.get();
         }
     }
     item->setNotes(notes);

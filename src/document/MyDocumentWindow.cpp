@@ -1,6 +1,10 @@
 // The document's part in its window: the undo manager and field editor it
 // lends, ending a cell edit, bringing the outline to a changed item, Expand
 // All and Collapse All, and the menu items titled by the selection.
+//
+// Every change to the tree is recorded on the document's own undo manager,
+// whichever window is key when it is committed: a cell edit ends on
+// focus-out, when another document's window may already be active.
 #include "document/MyDocument.h"
 
 #include <utility>
@@ -13,11 +17,6 @@
 namespace cogbook {
 
 using namespace document_support;
-
-UndoManager& MyDocument::changeUndoManager() {
-    if (UndoManager* manager = keyWindowUndoManager()) return *manager;
-    return undoManager();
-}
 
 UndoManager* MyDocument::windowWillReturnUndoManager(DocumentWindow*) { return &undoManager(); }
 
@@ -32,11 +31,9 @@ bool MyDocument::endCellEditing() {
 }
 
 void MyDocument::focusAfterChange(const ZRBicycleListPtr& item) {
-    const UndoManager& history = changeUndoManager();
     // An undo or redo may run many changes; the outline is brought up to date
     // once, for the last of them, when it is done.
-    if (history.isUndoing() || history.isRedoing() || undoManager().isUndoing() || undoManager().isRedoing() ||
-        focusDeferred_ > 0) {
+    if (undoManager().isUndoing() || undoManager().isRedoing() || focusDeferred_ > 0) {
         pendingFocus_ = PendingFocus{item};
         return;
     }

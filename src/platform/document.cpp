@@ -56,11 +56,6 @@ bool DocumentWindow::makeFirstResponder(QWidget* widget) {
     return true;
 }
 
-UndoManager* keyWindowUndoManager() {
-    auto* window = qobject_cast<DocumentWindow*>(QApplication::activeWindow());
-    return window ? window->undoManager() : nullptr;
-}
-
 Document::Document() : undoManager_(std::make_unique<UndoManager>()) {
     observeUndoManager();
     startWatchingFile();

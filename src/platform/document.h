@@ -96,7 +96,7 @@ public:
     void readFromFile(const QString& path);
     // Writes the document to PATH, replacing the file only once the whole new
     // content is safely on disk. Throws std::runtime_error on failure.
-    void writeToFile(const QString& path);
+    virtual void writeToFile(const QString& path);
 
     // The file commands. Each answers whether it went through; failures are
     // shown to the user, naming the file and the reason.
@@ -175,9 +175,5 @@ private:
     FileWatch* fileWatch_ = nullptr;
     QPointer<DiskChangeBar> diskChangeBar_;
 };
-
-// The undo manager of the key window (the active window), or null when the
-// key window is none of the documents'.
-UndoManager* keyWindowUndoManager();
 
 } // namespace cogbook

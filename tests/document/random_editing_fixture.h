@@ -274,9 +274,28 @@ protected:
         }
     }
 
+    // Every open document, for the actions that reach another one.
+    std::vector<Tracked>* everyDocument = nullptr;
+
     // Ends the open edit the way the user might: Return, Tab (then leaving
-    // the next cell with Escape), or a click on the outline.
+    // the next cell with Escape), a click on the outline, or a switch to
+    // another document's window, which ends the edit only once that window
+    // is already the active one.
     void commitEdit(const Tracked& t, QLineEdit* editor, std::string& log) {
+        if (everyDocument != nullptr && everyDocument->size() > 1 &&
+            QApplication::activeWindow() == t.document->documentWindow() && chance(0.25)) {
+            Tracked& other = (*everyDocument)[pick(everyDocument->size())];
+            if (&other != &t) {
+                const Before otherWas = before(other);
+                activate(other);
+                log += ", switched to " + other.path.toStdString();
+                EXPECT_EQ(outline(t)->currentEditor(), nullptr) << "the switch ends the edit";
+                EXPECT_EQ(other.document->undoManager().undoStepCount(), otherWas.steps)
+                    << "the other document's history takes no step of this one";
+                expectConsistent(other);
+                return;
+            }
+        }
         switch (pick(4)) {
         case 0:
         case 1:

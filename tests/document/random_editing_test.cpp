@@ -181,6 +181,20 @@ protected:
             }
             EXPECT_EQ(item->notes(), notes->toPlainText().toStdString()) << "every key is written to the item";
             settle(t, was, kOneStep);
+            const ZRBicycleListPtr next = randomItem(t);
+            if (next != item && chance(0.3)) {
+                // Straight on into another item's notes, within the second:
+                // a step of its own, or undo would not give these back.
+                selectRow(t, next.get());
+                const Before nextWas = before(t);
+                const QString keys = randomNotesKeys();
+                log += ", then within a second notes of " + described(next.get()) + " typed \"" +
+                       keys.toStdString() + "\"";
+                typingClock += 0.2;
+                typeAt(notes, keys, typingClock);
+                EXPECT_EQ(next->notes(), notes->toPlainText().toStdString());
+                settle(t, nextWas, kOneStep);
+            }
         } else {
             const std::string text = chance(0.2) ? std::string() : randomText(false) + "\n" + randomText(false);
             log += " set to " + quoted(text);
@@ -223,8 +237,6 @@ protected:
 
     // ---- moving and copying: the clipboard commands, and drags within a
     // document and between two
-
-    std::vector<Tracked>* everyDocument = nullptr;
 
     // The step an action made, if it made one: a drop may put items back
     // where they were (a step that changes nothing) or skip them all.

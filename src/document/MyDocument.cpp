@@ -19,6 +19,7 @@
 #include "foundation/user_defaults.h"
 #include "model/record_file.h"
 #include "platform/application.h"
+#include "platform/text_wrapping.h"
 #include "platform/window_frame.h"
 #include "ui_MyDocument.h"
 
@@ -159,7 +160,9 @@ void MyDocument::windowControllerDidLoadNib() {
     notesView_->setReadOnly(true);
     notesView_->installEventFilter(this);
     connect(notesView_, &QPlainTextEdit::textChanged, this, [this] {
-        if (!settingNotes_) textDidChange();
+        if (settingNotes_) return;
+        rewrapForText(*notesView_);
+        textDidChange();
     });
     if (auto* application = Application::instance()) {
         application->addRecoveryHook(this, [this] {

@@ -10,6 +10,7 @@
 #include "foundation/hooks.h"
 #include "foundation/undo_manager.h"
 #include "platform/application.h"
+#include "platform/text_wrapping.h"
 
 namespace cogbook {
 
@@ -46,7 +47,7 @@ const ZRBicycleList* MyDocument::itemShownInNotes() const {
 void MyDocument::setNotesViewText(const QString& text) {
     if (!notesView_ || notesView_->toPlainText() == text) return;
     settingNotes_ = true;
-    notesView_->setPlainText(text);
+    setPlainTextWrapped(*notesView_, text);
     settingNotes_ = false;
 }
 

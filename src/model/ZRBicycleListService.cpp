@@ -1,5 +1,6 @@
 // The typed service fields of a node, over its further fields.
 #include <algorithm>
+#include <cmath>
 
 #include "foundation/exceptions.h"
 #include "model/ZRBicycleList.h"
@@ -31,9 +32,19 @@ void putField(PlistDictionary& fields, std::string_view key, std::optional<Plist
     }
 }
 
-std::optional<double> numberField(const PlistDictionary& fields, std::string_view key) {
-    const PlistValue* value = fitField(fields, key);
-    return value ? numberFromPlist(*value) : std::nullopt;
+// The number fields are read for every item of a record at once (totals,
+// what is due), so they are checked here without the general check's
+// dispatch on the key. Kept in step with serviceFieldProblem().
+std::optional<double> numberField(const PlistDictionary& fields, std::string_view key, double minimum,
+                                  bool minimumIncluded) {
+    for (const auto& [name, value] : fields) {
+        if (name != key) continue;
+        const auto number = numberFromPlist(value);
+        if (!number || !std::isfinite(*number) || *number < minimum || (!minimumIncluded && *number == minimum))
+            return std::nullopt;
+        return number;
+    }
+    return std::nullopt;
 }
 
 std::optional<PlistValue> realValue(std::optional<double> value) {
@@ -43,10 +54,14 @@ std::optional<PlistValue> realValue(std::optional<double> value) {
 
 } // namespace
 
-std::optional<double> ZRBicycleList::cost() const { return numberField(fields_.otherFields, kCostKey); }
+std::optional<double> ZRBicycleList::cost() const {
+    return numberField(fields_.otherFields, kCostKey, -HUGE_VAL, true);
+}
 void ZRBicycleList::setCost(std::optional<double> value) { putField(fields_.otherFields, kCostKey, realValue(value)); }
 
-std::optional<double> ZRBicycleList::odometer() const { return numberField(fields_.otherFields, kOdometerKey); }
+std::optional<double> ZRBicycleList::odometer() const {
+    return numberField(fields_.otherFields, kOdometerKey, 0.0, true);
+}
 void ZRBicycleList::setOdometer(std::optional<double> value) {
     putField(fields_.otherFields, kOdometerKey, realValue(value));
 }
@@ -61,7 +76,7 @@ void ZRBicycleList::setServiceIntervalDays(std::optional<std::int64_t> value) {
 }
 
 std::optional<double> ZRBicycleList::serviceIntervalDistance() const {
-    return numberField(fields_.otherFields, kServiceIntervalDistanceKey);
+    return numberField(fields_.otherFields, kServiceIntervalDistanceKey, 0.0, false);
 }
 void ZRBicycleList::setServiceIntervalDistance(std::optional<double> value) {
     putField(fields_.otherFields, kServiceIntervalDistanceKey, realValue(value));

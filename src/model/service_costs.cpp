@@ -28,7 +28,7 @@ ServiceCosts serviceCosts(const ZRBicycleList& bike) {
             const ZRBicycleList& child = *children->at(frame.next++);
             if (child.expandable()) {
                 stack.push_back({&child});
-            } else if (const auto cost = child.cost()) {
+            } else if (const auto cost = child.otherFields().empty() ? std::nullopt : child.cost()) {
                 frame.sum += *cost;
                 ++costs.costedEntries;
             }

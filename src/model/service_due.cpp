@@ -73,7 +73,8 @@ PartDue partDue(const ZRBicycleListPtr& part, std::optional<double> current, Dis
         double share;
         std::string text;
     };
-    std::vector<Measure> measures;
+    Measure measures[2];
+    std::size_t measured = 0;
     if (days) {
         const double elapsed = (now.timeIntervalSinceReferenceDate() -
                                 last->date().timeIntervalSinceReferenceDate()) / kSecondsPerDay;
@@ -83,7 +84,7 @@ PartDue partDue(const ZRBicycleListPtr& part, std::optional<double> current, Dis
         std::string text = left > 0    ? "in " + plural(left, "day", "days")
                            : left == 0 ? "due today"
                                        : "overdue by " + plural(-left, "day", "days");
-        measures.push_back({state, static_cast<double>(left) / static_cast<double>(*days), std::move(text)});
+        measures[measured++] = {state, static_cast<double>(left) / static_cast<double>(*days), std::move(text)};
     }
     if (distance && current && due.lastOdometer) {
         const double left = *distance - (*current - *due.lastOdometer);
@@ -92,14 +93,14 @@ PartDue partDue(const ZRBicycleListPtr& part, std::optional<double> current, Dis
         std::string text = left > 0    ? "in " + distanceText(left, unit)
                            : left == 0 ? "due now"
                                        : "overdue by " + distanceText(left, unit);
-        measures.push_back({state, left / *distance, std::move(text)});
+        measures[measured++] = {state, left / *distance, std::move(text)};
     }
-    if (measures.empty()) {
+    if (measured == 0) {
         due.state = DueState::unknown;
         due.text = "no odometer reading";
         return due;
     }
-    const auto urgent = std::min_element(measures.begin(), measures.end(), [](const Measure& a, const Measure& b) {
+    const auto urgent = std::min_element(measures, measures + measured, [](const Measure& a, const Measure& b) {
         if (urgencyRank(a.state) != urgencyRank(b.state)) return urgencyRank(a.state) < urgencyRank(b.state);
         return a.share < b.share;
     });
@@ -148,20 +149,30 @@ ServiceDueOverview serviceDueOverview(const ZRBicycleList& bike, Date now) {
     std::vector<Visited> visited;
     std::vector<std::size_t> withInterval; // indices into VISITED, in outline order
     std::vector<std::pair<const ZRBicycleList*, std::size_t>> stack{{&bike, kTop}};
+    auto read = [&](const ZRBicycleList& entry) {
+        if (entry.otherFields().empty()) return;
+        if (const auto reading = entry.odometer();
+            reading && (!overview.currentDistance || *reading > *overview.currentDistance))
+            overview.currentDistance = reading;
+    };
+    if (!bike.expandable()) read(bike);
     while (!stack.empty()) {
         const auto [node, parent] = stack.back();
         stack.pop_back();
-        if (!node->expandable()) {
-            if (const auto reading = node->odometer();
-                reading && (!overview.currentDistance || *reading > *overview.currentDistance))
-                overview.currentDistance = reading;
-            continue;
-        }
+        if (!node->expandable()) continue;
         const std::size_t self = visited.size();
         visited.push_back({node, parent});
-        if (node->hasServiceInterval()) withInterval.push_back(self);
-        if (const auto& children = node->children())
-            for (std::size_t i = children->size(); i-- > 0;) stack.emplace_back(children->at(i).get(), self);
+        if (!node->otherFields().empty() && node->hasServiceInterval()) withInterval.push_back(self);
+        const auto& children = node->children();
+        if (!children) continue;
+        // Entries are read here; only parts go on the stack.
+        for (std::size_t i = children->size(); i-- > 0;) {
+            const ZRBicycleList& child = *children->at(i);
+            if (child.expandable())
+                stack.emplace_back(&child, self);
+            else
+                read(child);
+        }
     }
 
     const DistanceUnit unit = recordDistanceUnit(bike);

@@ -13,6 +13,9 @@
 
 #include "app/json_form.h"
 #include "model/record_file.h"
+#include "model/service_csv.h"
+#include "model/service_due.h"
+#include "model/service_log.h"
 
 #ifndef COGBOOK_VERSION
 #define COGBOOK_VERSION "unknown"
@@ -71,6 +74,24 @@ int exportCommand(const std::string& file, std::ostream& out, std::ostream& err)
     return finishOutput(out, err);
 }
 
+int exportCsvCommand(const std::string& file, std::ostream& out, std::ostream& err) {
+    const auto bike = readRecord(file);
+    out << serviceLogCsv(*bike);
+    return finishOutput(out, err);
+}
+
+// One line per part with an interval, most urgent first: its path, then how
+// it stands ("overdue by 5 days"). Nothing due is no failure: the exit
+// status stays 0 for scripts that only read the list.
+int dueCommand(const std::string& file, std::ostream& out, std::ostream& err, Date now) {
+    const auto bike = readRecord(file);
+    for (const PartDue& due : serviceDueOverview(*bike, now).parts) {
+        const std::string path = partPath(*due.part);
+        out << (path.empty() ? due.part->partName() : path) << '\t' << due.text << '\n';
+    }
+    return finishOutput(out, err);
+}
+
 int importCommand(const std::string& jsonFile, const std::string& outFile) {
     const auto bytes = readInput(jsonFile);
     ZRBicycleListPtr bike;
@@ -122,6 +143,9 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
                "  cogbook export-pdf FILE OUT  the printed record as a PDF file\n"
                "  cogbook export-json FILE     the record as JSON\n"
                "  cogbook import-json JSON OUT a record file made from JSON\n"
+               "  cogbook export-csv FILE      the service log as CSV, newest first\n"
+               "  cogbook due FILE             the parts with a service interval, most\n"
+               "                               urgent first, and when each is due\n"
                "\n"
                "Exit status: 0 on success, 1 when a file cannot be read or written\n"
                "or holds no valid record or JSON, 2 on bad usage.\n";
@@ -135,6 +159,10 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (command == "print" || command == "export-json") {
         if (operands != 1) return usageError(err, command + " takes one FILE");
         return command == "print" ? print(args[1], out, err) : exportCommand(args[1], out, err);
+    }
+    if (command == "export-csv" || command == "due") {
+        if (operands != 1) return usageError(err, command + " takes one FILE");
+        return command == "due" ? dueCommand(args[1], out, err, Date::now()) : exportCsvCommand(args[1], out, err);
     }
     if (command == "export-pdf") {
         if (operands != 2) return usageError(err, command + " takes a record FILE and an OUT file");

@@ -1,4 +1,5 @@
-// The cogbook command line: printing a record, and moving it to and from JSON.
+// The cogbook command line: printing a record, moving it to and from JSON,
+// its service log as CSV, and what is due.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +15,8 @@
 namespace cogbook {
 
 inline constexpr const char* kUsageLine =
-    "usage: cogbook [FILE...] | print FILE | export-pdf FILE OUT | export-json FILE | import-json JSON OUT";
+    "usage: cogbook [FILE...] | print FILE | export-pdf FILE OUT | export-json FILE | import-json JSON OUT\n"
+    "       | export-csv FILE | due FILE";
 
 // Renders BIKE as the bytes of a PDF document whose pages are headed NAME.
 // Throws std::runtime_error when it cannot. Only the windowed build has one.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -82,6 +83,28 @@ void appendMember(std::string& out, std::size_t level, std::string_view key) {
     out += ": ";
 }
 
+// The service fields NODE has set, each as a member; integers stay integers
+// and reals take the shortest form that reads back the same.
+void appendServiceFields(std::string& out, const ZRBicycleList& node, std::size_t level) {
+    if (node.otherFields().empty()) return;
+    for (std::string_view key : kServiceFieldKeys) {
+        const PlistValue* value = nullptr;
+        for (const auto& [name, field] : node.otherFields())
+            if (name == key && !serviceFieldProblem(key, field)) value = &field;
+        if (value == nullptr) continue;
+        appendMember(out, level, key);
+        if (value->isString()) {
+            appendJsonString(out, value->string());
+        } else if (value->isInteger()) {
+            out += std::to_string(value->integer());
+        } else {
+            char buffer[64];
+            out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value->real()).ptr);
+        }
+        out += ",\n";
+    }
+}
+
 // Writes NODE's object from its opening brace. Answers true when the object
 // was left open inside its "children" array, false when it is complete.
 bool openObject(std::string& out, const ZRBicycleList& node, std::size_t level) {
@@ -107,6 +130,7 @@ bool openObject(std::string& out, const ZRBicycleList& node, std::size_t level) 
     out += node.expandable() ? "true,\n" : "false,\n";
     appendMember(out, inner, kHasChildren);
     out += node.hasChildren() ? "true,\n" : "false,\n";
+    appendServiceFields(out, node, inner);
     appendMember(out, inner, kChildren);
     if (node.numberOfChildren() == 0) {
         out += "[]\n";
@@ -324,6 +348,26 @@ struct Item {
 };
 constexpr std::size_t kNoParent = std::numeric_limits<std::size_t>::max();
 
+// The property-list value of the service field KEY read from VALUE: whole
+// numbers stay integers for the day interval and become reals elsewhere.
+// Nothing for what no service field can hold.
+std::optional<PlistValue> serviceFieldValue(std::string_view key, const Json& value) {
+    const bool whole = key == kServiceIntervalDaysKey;
+    if (value.is_string()) return PlistValue(value.get<std::string>());
+    if (value.is_number_unsigned()) {
+        const auto number = value.get<std::uint64_t>();
+        if (whole && number > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+            return PlistValue(static_cast<double>(number));
+        return whole ? PlistValue(static_cast<std::int64_t>(number)) : PlistValue(static_cast<double>(number));
+    }
+    if (value.is_number_integer()) {
+        const auto number = value.get<std::int64_t>();
+        return whole ? PlistValue(number) : PlistValue(static_cast<double>(number));
+    }
+    if (value.is_number_float()) return PlistValue(value.get<double>());
+    return std::nullopt;
+}
+
 class Checker {
 public:
     explicit Checker(const Json& root) { items_.push_back({&root, kNoParent, 0, 1, Date()}); }
@@ -395,10 +439,11 @@ private:
         static constexpr std::array<std::string_view, 8> kKnown = {
             kCreationDate, kPartName, kDate, kDescription, kNotes, kExpandable, kHasChildren, kChildren};
         for (const auto& [key, value] : object.items()) {
-            bool known = false;
+            bool known = isServiceFieldKey(key);
             for (auto name : kKnown) known = known || key == name;
             if (!known) fail(at, key, "unknown key");
         }
+        checkServiceFields(at);
         for (auto key : {kCreationDate, kPartName, kDate, kDescription, kNotes})
             member(at, key, Json::value_t::string, "a string");
         const bool expandable = member(at, kExpandable, Json::value_t::boolean, "a boolean").get<bool>();
@@ -426,6 +471,19 @@ private:
             fail(at, kHasChildren,
                  "is false but the item holds " + std::to_string(count) + (count == 1 ? " child" : " children"));
         return children;
+    }
+
+    // The service fields the item has, each fit for its key.
+    void checkServiceFields(std::size_t at) const {
+        const Json& object = *items_[at].object;
+        for (std::string_view key : kServiceFieldKeys) {
+            const auto found = object.find(key);
+            if (found == object.end()) continue;
+            const auto value = serviceFieldValue(key, *found);
+            const auto problem = serviceFieldProblem(key, value ? *value : PlistValue());
+            if (problem) fail(at, key, "expected " + problem->wanted + ", found " +
+                                           (value ? problem->found : describe(*found)));
+        }
     }
 
     // Siblings are filed under their creation dates, so two alike would make
@@ -475,6 +533,9 @@ ZRBicycleListPtr importJson(std::string_view input) {
         node->setDescription(std::string_view(text(object, kDescription)));
         node->setNotes(std::string_view(text(object, kNotes)));
         node->setExpandable(object.find(kExpandable)->get<bool>());
+        for (std::string_view key : kServiceFieldKeys)
+            if (const auto found = object.find(key); found != object.end())
+                node->mutableOtherFields().emplace_back(std::string(key), *serviceFieldValue(key, *found));
         nodes.push_back(std::move(node));
     }
     // Filed from the bottom up, so that every parent takes its children before

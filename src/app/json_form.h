@@ -1,6 +1,7 @@
-// The JSON form of a record: one object per item with its seven fields and its
-// children in display order, for scripts and for moving records between
-// tools. Export then import gives back every field, dates to the microsecond.
+// The JSON form of a record: one object per item with its seven fields, the
+// service fields it has set, and its children in display order, for scripts
+// and for moving records between tools. Export then import gives back every
+// field, dates to the microsecond.
 #pragma once
 
 #include <cstddef>
@@ -27,11 +28,11 @@ public:
 std::string exportJson(const ZRBicycleList& root);
 
 // Builds a bike from the JSON form, checking every value first: all seven
-// fields present with the right types ("children" may be left out), no
-// other keys, hasChildren matching the children, no children under a service
-// entry, distinct creation dates among siblings, an expandable root, and at
-// most kMaxRecordDepth levels. Throws JsonFormError; nothing half-built is
-// returned.
+// fields present with the right types ("children" may be left out), the
+// service fields fit where present, no other keys, hasChildren matching the
+// children, no children under a service entry, distinct creation dates among
+// siblings, an expandable root, and at most kMaxRecordDepth levels. Throws
+// JsonFormError; nothing half-built is returned.
 ZRBicycleListPtr importJson(std::string_view text);
 
 } // namespace cogbook

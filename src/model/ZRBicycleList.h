@@ -12,6 +12,7 @@
 
 #include "foundation/date.h"
 #include "foundation/plist.h"
+#include "model/service_fields.h"
 
 namespace cogbook {
 
@@ -83,9 +84,10 @@ struct ZRBicycleFields {
     bool expandable = false;
     bool hasChildren = false;
     std::shared_ptr<ZRChildList> children; // null until the first child is filed
-    // Fields of the node this version does not know (written by a later one,
-    // or another program of the format), by name: read with the node and
-    // written back with it unchanged, used for nothing else.
+    // Fields beyond the ten above, by name, in the order read or first set:
+    // the service fields (read through their typed accessors on the node) and
+    // those this version does not know (written by a later one, or another
+    // program of the format). Written back with the node unchanged.
     PlistDictionary otherFields;
 };
 
@@ -142,6 +144,26 @@ public:
     // written back as they were.
     const PlistDictionary& otherFields() const { return fields_.otherFields; }
     PlistDictionary& mutableOtherFields() { return fields_.otherFields; }
+
+    // The service fields, kept among the other fields so that a record that
+    // never sets them is written as before, and one that does still opens in
+    // a version that does not know them. Each answers nothing when unset (or
+    // when set by hand to an unfit value); setting nothing removes the field,
+    // and an unfit value throws InvalidArgumentException, changing nothing.
+    std::optional<double> cost() const;
+    void setCost(std::optional<double> value);
+    std::optional<double> odometer() const;
+    void setOdometer(std::optional<double> value);
+    std::optional<std::int64_t> serviceIntervalDays() const;
+    void setServiceIntervalDays(std::optional<std::int64_t> value);
+    std::optional<double> serviceIntervalDistance() const;
+    void setServiceIntervalDistance(std::optional<double> value);
+    std::optional<DistanceUnit> distanceUnit() const;
+    void setDistanceUnit(std::optional<DistanceUnit> value);
+    std::optional<std::string> currency() const;
+    void setCurrency(std::optional<std::string> value);
+    // True when either interval is set.
+    bool hasServiceInterval() const { return serviceIntervalDays() || serviceIntervalDistance(); }
 
     // Null at the root, in a node never filed, and once the former parent is gone.
     ZRBicycleListPtr parent() const { return fields_.parent.lock(); }
@@ -214,12 +236,15 @@ public:
     void propagatePartName(std::string_view name);
 
     // Property-list forms.
-    // The structure of parts only; nothing for a service entry.
+    // The structure of parts only, with their service intervals (and the
+    // bike's distance unit and currency); nothing for a service entry.
     std::optional<PlistValue> templateDictionary() const;
-    // Every field but the parent link, for the whole subtree.
+    // Every field but the parent link, for the whole subtree, with the
+    // service fields that are set.
     PlistValue plistConversion() const;
     // Fills this new node (and its new subtree) from a template or a full
-    // property-list dictionary. Throws InvalidArgumentException when a
+    // property-list dictionary. Service intervals, the distance unit and the
+    // currency come along; costs and odometer readings never do. Throws InvalidArgumentException when a
     // dictionary has no "creationDate" or a listed child is missing.
     void buildFromDictionary(const PlistValue& dictionary);
     // Gives this node and its subtree fresh creation dates, keeping the order

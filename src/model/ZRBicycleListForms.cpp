@@ -12,6 +12,30 @@ namespace {
 
 const std::string& key(ZRBicycleKeyIndex index) { return ZRBicycleKeys()[index]; }
 
+// The service fields a template carries: how a part is looked after, and the
+// bike's units. Costs and readings belong to the work done on one bike, and
+// never travel into another.
+constexpr std::string_view kTemplateServiceKeys[] = {kServiceIntervalDaysKey, kServiceIntervalDistanceKey,
+                                                     kDistanceUnitKey, kCurrencyKey};
+
+void putOtherField(PlistDictionary& fields, std::string_view name, const PlistValue& value) {
+    for (auto& [field, kept] : fields)
+        if (field == name) {
+            kept = value;
+            return;
+        }
+    fields.emplace_back(std::string(name), value);
+}
+
+// Adds NODE's set and fit service fields among KEYS to OWN.
+template <std::size_t N>
+void addServiceFields(const ZRBicycleList& node, const std::string_view (&keys)[N], PlistDictionary& own) {
+    if (node.otherFields().empty()) return;
+    for (std::string_view name : keys)
+        for (const auto& [field, value] : node.otherFields())
+            if (field == name && !serviceFieldProblem(name, value)) own.emplace_back(field, value);
+}
+
 // Post-order construction of one dictionary per node. VISIT decides whether a
 // node takes part (answers false to skip it and its subtree) and fills the
 // node's own entries; FINISH adds the children's dictionaries to it.
@@ -56,6 +80,7 @@ std::optional<PlistValue> ZRBicycleList::templateDictionary() const {
         own.emplace_back(key(kPartNameKey), node.partName());
         own.emplace_back(key(kExpandableKey), true);
         own.emplace_back(key(kHasChildrenKey), node.hasChildren());
+        addServiceFields(node, kTemplateServiceKeys, own);
         return true;
     };
     auto finish = [](auto& frame) {
@@ -82,6 +107,7 @@ PlistValue ZRBicycleList::plistConversion() const {
         own.emplace_back(key(kNotesKey), node.notes());
         own.emplace_back(key(kExpandableKey), node.expandable());
         own.emplace_back(key(kHasChildrenKey), node.hasChildren());
+        addServiceFields(node, kServiceFieldKeys, own);
         return true;
     };
     auto finish = [](auto& frame) {
@@ -140,6 +166,11 @@ void ZRBicycleList::buildFromDictionary(const PlistValue& dictionary) {
         node.setNotes(stringFrom(from.find(key(kNotesKey))));
         node.setExpandable(booleanFrom(from.find(key(kExpandableKey))));
         node.setHasChildren(false); // set again when children are actually filed
+        // A new bike starts with no costs or readings, whatever the dictionary
+        // holds; unfit values are left out as other unfit fields are.
+        for (std::string_view name : kTemplateServiceKeys)
+            if (const PlistValue* value = from.find(name); value != nullptr && !serviceFieldProblem(name, *value))
+                putOtherField(node.mutableOtherFields(), name, *value);
         Frame frame{&node, &from};
         if (booleanFrom(from.find(key(kHasChildrenKey)))) {
             const PlistValue* keys = from.find(key(kChildKeyArrayKey));

@@ -390,6 +390,11 @@ private:
         const std::size_t available = budget;
         auto kept = archivedPlistValue(archive_, value, budget);
         otherValueBudget_ -= available - budget;
+        // The service fields are ours to judge, as the fixed ones are.
+        if (auto problem = serviceFieldProblem(name, kept ? *kept : PlistValue())) {
+            fail(this->name(index) + ": its " + quotedForMessage(name) + " is " +
+                 (kept ? problem->found : describeKind(value)) + ", not " + problem->wanted);
+        }
         if (kept) others.emplace_back(std::move(name), std::move(*kept));
     }
 

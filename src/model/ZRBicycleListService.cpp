@@ -1,0 +1,103 @@
+// The typed service fields of a node, over its further fields.
+#include <algorithm>
+#include <cmath>
+
+#include "foundation/exceptions.h"
+#include "model/ZRBicycleList.h"
+
+namespace cogbook {
+namespace {
+
+const PlistValue* fitField(const PlistDictionary& fields, std::string_view key) {
+    for (const auto& [name, value] : fields)
+        if (name == key) return serviceFieldProblem(key, value) ? nullptr : &value;
+    return nullptr;
+}
+
+// Sets KEY to VALUE in place (so that the field keeps its position), or adds
+// it at the end; no value removes it.
+void putField(PlistDictionary& fields, std::string_view key, std::optional<PlistValue> value) {
+    if (value) {
+        if (auto problem = serviceFieldProblem(key, *value))
+            throw InvalidArgumentException(std::string(key) + " must be " + problem->wanted + ", not " +
+                                           problem->found);
+    }
+    auto found = std::find_if(fields.begin(), fields.end(), [&](const auto& entry) { return entry.first == key; });
+    if (!value) {
+        if (found != fields.end()) fields.erase(found);
+    } else if (found != fields.end()) {
+        found->second = std::move(*value);
+    } else {
+        fields.emplace_back(std::string(key), std::move(*value));
+    }
+}
+
+// The number fields are read for every item of a record at once (totals,
+// what is due), so they are checked here without the general check's
+// dispatch on the key. Kept in step with serviceFieldProblem().
+std::optional<double> numberField(const PlistDictionary& fields, std::string_view key, double minimum,
+                                  bool minimumIncluded) {
+    for (const auto& [name, value] : fields) {
+        if (name != key) continue;
+        const auto number = numberFromPlist(value);
+        if (!number || !std::isfinite(*number) || *number < minimum || (!minimumIncluded && *number == minimum))
+            return std::nullopt;
+        return number;
+    }
+    return std::nullopt;
+}
+
+std::optional<PlistValue> realValue(std::optional<double> value) {
+    if (!value) return std::nullopt;
+    return PlistValue(*value);
+}
+
+} // namespace
+
+std::optional<double> ZRBicycleList::cost() const {
+    return numberField(fields_.otherFields, kCostKey, -HUGE_VAL, true);
+}
+void ZRBicycleList::setCost(std::optional<double> value) { putField(fields_.otherFields, kCostKey, realValue(value)); }
+
+std::optional<double> ZRBicycleList::odometer() const {
+    return numberField(fields_.otherFields, kOdometerKey, 0.0, true);
+}
+void ZRBicycleList::setOdometer(std::optional<double> value) {
+    putField(fields_.otherFields, kOdometerKey, realValue(value));
+}
+
+std::optional<std::int64_t> ZRBicycleList::serviceIntervalDays() const {
+    const PlistValue* value = fitField(fields_.otherFields, kServiceIntervalDaysKey);
+    return value ? std::optional<std::int64_t>(value->integer()) : std::nullopt;
+}
+void ZRBicycleList::setServiceIntervalDays(std::optional<std::int64_t> value) {
+    putField(fields_.otherFields, kServiceIntervalDaysKey,
+             value ? std::optional<PlistValue>(PlistValue(*value)) : std::nullopt);
+}
+
+std::optional<double> ZRBicycleList::serviceIntervalDistance() const {
+    return numberField(fields_.otherFields, kServiceIntervalDistanceKey, 0.0, false);
+}
+void ZRBicycleList::setServiceIntervalDistance(std::optional<double> value) {
+    putField(fields_.otherFields, kServiceIntervalDistanceKey, realValue(value));
+}
+
+std::optional<DistanceUnit> ZRBicycleList::distanceUnit() const {
+    const PlistValue* value = fitField(fields_.otherFields, kDistanceUnitKey);
+    return value ? distanceUnitNamed(value->string()) : std::nullopt;
+}
+void ZRBicycleList::setDistanceUnit(std::optional<DistanceUnit> value) {
+    putField(fields_.otherFields, kDistanceUnitKey,
+             value ? std::optional<PlistValue>(PlistValue(distanceUnitName(*value))) : std::nullopt);
+}
+
+std::optional<std::string> ZRBicycleList::currency() const {
+    const PlistValue* value = fitField(fields_.otherFields, kCurrencyKey);
+    return value ? std::optional<std::string>(value->string()) : std::nullopt;
+}
+void ZRBicycleList::setCurrency(std::optional<std::string> value) {
+    putField(fields_.otherFields, kCurrencyKey,
+             value ? std::optional<PlistValue>(PlistValue(std::move(*value))) : std::nullopt);
+}
+
+} // namespace cogbook

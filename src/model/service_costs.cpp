@@ -1,0 +1,72 @@
+#include "model/service_costs.h"
+
+#include <cmath>
+#include <ctime>
+#include <vector>
+
+namespace cogbook {
+
+double ServiceCosts::totalOf(const ZRBicycleList& node) const {
+    if (!node.expandable()) return node.cost().value_or(0.0);
+    const auto found = totals_.find(&node);
+    return found == totals_.end() ? 0.0 : found->second;
+}
+
+ServiceCosts serviceCosts(const ZRBicycleList& bike) {
+    ServiceCosts costs;
+    // Post-order: a part's total is known once all its children are done.
+    struct Frame {
+        const ZRBicycleList* node;
+        std::size_t next = 0;
+        double sum = 0.0;
+    };
+    std::vector<Frame> stack{{&bike}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        const auto& children = frame.node->children();
+        if (children && frame.next < children->size()) {
+            const ZRBicycleList& child = *children->at(frame.next++);
+            if (child.expandable()) {
+                stack.push_back({&child});
+            } else if (const auto cost = child.otherFields().empty() ? std::nullopt : child.cost()) {
+                frame.sum += *cost;
+                ++costs.costedEntries;
+            }
+            continue;
+        }
+        const Frame done = frame;
+        stack.pop_back();
+        if (done.sum != 0.0) costs.totals_.emplace(done.node, done.sum);
+        if (stack.empty()) {
+            costs.total = done.sum;
+        } else {
+            stack.back().sum += done.sum;
+        }
+    }
+    return costs;
+}
+
+CivilDate localCivilDate(Date date) {
+    const double seconds = std::floor(date.unixSeconds());
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    if (localtime_r(&time, &local) == nullptr) return civilFromDays(static_cast<long long>(std::floor(seconds / 86400)));
+    return {local.tm_year + 1900LL, static_cast<unsigned>(local.tm_mon + 1), static_cast<unsigned>(local.tm_mday)};
+}
+
+std::map<long long, double> costsByYear(const ZRBicycleList& node) {
+    std::map<long long, double> years;
+    std::vector<const ZRBicycleList*> stack{&node};
+    while (!stack.empty()) {
+        const ZRBicycleList* at = stack.back();
+        stack.pop_back();
+        if (!at->expandable()) {
+            if (const auto cost = at->cost()) years[localCivilDate(at->date()).year] += *cost;
+        }
+        if (const auto& children = at->children())
+            for (const auto& child : *children) stack.push_back(child.get());
+    }
+    return years;
+}
+
+} // namespace cogbook

@@ -1,0 +1,201 @@
+#include "model/service_due.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace cogbook {
+namespace {
+
+constexpr double kSecondsPerDay = 86400.0;
+
+std::string plural(std::int64_t count, const char* one, const char* many) {
+    return std::to_string(count) + ' ' + (count == 1 || count == -1 ? one : many);
+}
+
+// The state one measure gives: LEFT of INTERVAL.
+DueState stateOf(double left, double interval) {
+    if (left < 0) return DueState::overdue;
+    if (left == 0) return DueState::due;
+    // The last tenth of the interval, its start included.
+    if (left * 10 <= interval) return DueState::soon;
+    return DueState::ok;
+}
+
+int urgencyRank(DueState state) {
+    switch (state) {
+    case DueState::overdue: return 0;
+    case DueState::due: return 1;
+    case DueState::soon: return 2;
+    case DueState::unknown: return 3;
+    case DueState::ok: return 4;
+    }
+    return 5;
+}
+
+} // namespace
+
+DistanceUnit recordDistanceUnit(const ZRBicycleList& bike) {
+    return bike.distanceUnit().value_or(DistanceUnit::kilometres);
+}
+
+std::string distanceText(double distance, DistanceUnit unit) {
+    char buffer[64];
+    const double magnitude = std::abs(distance);
+    if (magnitude >= 10 || magnitude == std::floor(magnitude))
+        std::snprintf(buffer, sizeof buffer, "%.0f", magnitude);
+    else
+        std::snprintf(buffer, sizeof buffer, "%.1f", magnitude);
+    return std::string(buffer) + ' ' + std::string(distanceUnitName(unit));
+}
+
+PartDue partDue(const ZRBicycleListPtr& part, std::optional<double> current, DistanceUnit unit, Date now) {
+    PartDue due;
+    due.part = part;
+    const ZRBicycleList* last = nullptr;
+    if (const auto& children = part->children()) {
+        for (const auto& child : *children)
+            if (!child->expandable() && (last == nullptr || child->date() >= last->date())) last = child.get();
+    }
+    const auto days = part->serviceIntervalDays();
+    const auto distance = part->serviceIntervalDistance();
+    if (last == nullptr) {
+        due.state = (days || distance) ? DueState::due : DueState::ok;
+        due.text = "never serviced";
+        return due;
+    }
+    due.lastService = last->date();
+    due.lastOdometer = last->odometer();
+
+    // Each measure the part has and the record can take: state, share left, text.
+    struct Measure {
+        DueState state;
+        double share;
+        std::string text;
+    };
+    Measure measures[2];
+    std::size_t measured = 0;
+    if (days) {
+        const double elapsed = (now.timeIntervalSinceReferenceDate() -
+                                last->date().timeIntervalSinceReferenceDate()) / kSecondsPerDay;
+        const auto left = *days - static_cast<std::int64_t>(std::floor(elapsed));
+        due.daysLeft = left;
+        const DueState state = stateOf(static_cast<double>(left), static_cast<double>(*days));
+        std::string text = left > 0    ? "in " + plural(left, "day", "days")
+                           : left == 0 ? "due today"
+                                       : "overdue by " + plural(-left, "day", "days");
+        measures[measured++] = {state, static_cast<double>(left) / static_cast<double>(*days), std::move(text)};
+    }
+    if (distance && current && due.lastOdometer) {
+        const double left = *distance - (*current - *due.lastOdometer);
+        due.distanceLeft = left;
+        const DueState state = stateOf(left, *distance);
+        std::string text = left > 0    ? "in " + distanceText(left, unit)
+                           : left == 0 ? "due now"
+                                       : "overdue by " + distanceText(left, unit);
+        measures[measured++] = {state, left / *distance, std::move(text)};
+    }
+    if (measured == 0) {
+        due.state = DueState::unknown;
+        due.text = "no odometer reading";
+        return due;
+    }
+    const auto urgent = std::min_element(measures, measures + measured, [](const Measure& a, const Measure& b) {
+        if (urgencyRank(a.state) != urgencyRank(b.state)) return urgencyRank(a.state) < urgencyRank(b.state);
+        return a.share < b.share;
+    });
+    due.state = urgent->state;
+    due.shareLeft = urgent->share;
+    due.text = std::move(urgent->text);
+    return due;
+}
+
+std::optional<double> currentDistance(const ZRBicycleList& bike) {
+    std::optional<double> highest;
+    std::vector<const ZRBicycleList*> stack{&bike};
+    while (!stack.empty()) {
+        const ZRBicycleList* node = stack.back();
+        stack.pop_back();
+        if (!node->expandable()) {
+            if (const auto reading = node->odometer(); reading && (!highest || *reading > *highest))
+                highest = reading;
+        }
+        if (const auto& children = node->children())
+            for (const auto& child : *children) stack.push_back(child.get());
+    }
+    return highest;
+}
+
+const PartDue* ServiceDueOverview::find(const ZRBicycleList& part) const {
+    const auto found = indexOfPart_.find(&part);
+    return found == indexOfPart_.end() ? nullptr : &parts[found->second];
+}
+
+std::size_t ServiceDueOverview::dueCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(parts.begin(), parts.end(), [](const PartDue& due) { return needsService(due.state); }));
+}
+
+ServiceDueOverview serviceDueOverview(const ZRBicycleList& bike, Date now) {
+    ServiceDueOverview overview;
+    // One walk in outline order: the readings, and the parts with an
+    // interval with where they sit, so that marking their ancestors needs no
+    // climb through parent links.
+    struct Visited {
+        const ZRBicycleList* node;
+        std::size_t parent; // index into VISITED
+    };
+    constexpr std::size_t kTop = static_cast<std::size_t>(-1);
+    std::vector<Visited> visited;
+    std::vector<std::size_t> withInterval; // indices into VISITED, in outline order
+    std::vector<std::pair<const ZRBicycleList*, std::size_t>> stack{{&bike, kTop}};
+    auto read = [&](const ZRBicycleList& entry) {
+        if (entry.otherFields().empty()) return;
+        if (const auto reading = entry.odometer();
+            reading && (!overview.currentDistance || *reading > *overview.currentDistance))
+            overview.currentDistance = reading;
+    };
+    if (!bike.expandable()) read(bike);
+    while (!stack.empty()) {
+        const auto [node, parent] = stack.back();
+        stack.pop_back();
+        if (!node->expandable()) continue;
+        const std::size_t self = visited.size();
+        visited.push_back({node, parent});
+        if (!node->otherFields().empty() && node->hasServiceInterval()) withInterval.push_back(self);
+        const auto& children = node->children();
+        if (!children) continue;
+        // Entries are read here; only parts go on the stack.
+        for (std::size_t i = children->size(); i-- > 0;) {
+            const ZRBicycleList& child = *children->at(i);
+            if (child.expandable())
+                stack.emplace_back(&child, self);
+            else
+                read(child);
+        }
+    }
+
+    const DistanceUnit unit = recordDistanceUnit(bike);
+    overview.parts.reserve(withInterval.size());
+    for (std::size_t index : withInterval) {
+        const ZRBicycleList* node = visited[index].node;
+        // The tree is held by its caller; a node answers its own owner.
+        PartDue due = partDue(std::const_pointer_cast<ZRBicycleList>(node->shared_from_this()),
+                              overview.currentDistance, unit, now);
+        if (needsService(due.state)) {
+            for (std::size_t up = visited[index].parent; up != kTop; up = visited[up].parent)
+                if (!overview.dueBelow_.insert(visited[up].node).second) break;
+        }
+        overview.parts.push_back(std::move(due));
+    }
+    // Stable: parts alike in urgency stay in outline order.
+    std::stable_sort(overview.parts.begin(), overview.parts.end(), [](const PartDue& a, const PartDue& b) {
+        if (urgencyRank(a.state) != urgencyRank(b.state)) return urgencyRank(a.state) < urgencyRank(b.state);
+        return a.shareLeft < b.shareLeft;
+    });
+    overview.indexOfPart_.reserve(overview.parts.size());
+    for (std::size_t i = 0; i < overview.parts.size(); ++i) overview.indexOfPart_.emplace(overview.parts[i].part.get(), i);
+    return overview;
+}
+
+} // namespace cogbook

@@ -1,0 +1,103 @@
+// The service fields in the JSON form, and the command-line service log and
+// due list.
+#include <gmock/gmock.h>
+
+#include <nlohmann/json.hpp>
+
+#include "app/json_form.h"
+#include "app_test_support.h"
+#include "model/record_file.h"
+#include "support/error_message.h"
+
+namespace cogbook {
+namespace {
+
+using test::runCli;
+using test::ScratchFolder;
+
+constexpr double kDay = 86400.0;
+
+ZRBicycleListPtr servicedBike(Date lastService) {
+    auto bike = test::makeNode("1", "Bike", true, lastService);
+    auto chain = test::makeNode("2", "Chain", true, lastService);
+    auto lubed = test::makeNode("3", "Chain", false, lastService, "Lubed, waxed");
+    lubed->setCost(12.5);
+    lubed->setOdometer(1000.0);
+    chain->addChildPartOrEntry(lubed);
+    chain->setServiceIntervalDays(30);
+    chain->setServiceIntervalDistance(2500);
+    auto pads = test::makeNode("4", "Brake pads", true, lastService);
+    pads->setServiceIntervalDays(365);
+    bike->addChildPartOrEntry(chain);
+    bike->addChildPartOrEntry(pads);
+    bike->setDistanceUnit(DistanceUnit::miles);
+    bike->setCurrency("CHF");
+    return bike;
+}
+
+TEST(appServiceJson, FieldsRoundTripAndAreAbsentWhenUnset) {
+    const auto bike = servicedBike(Date(7e8));
+    const std::string json = exportJson(*bike);
+    const auto document = nlohmann::json::parse(json);
+    EXPECT_EQ(document["distanceUnit"], "mi");
+    EXPECT_EQ(document["children"][0]["serviceIntervalDays"], 30);
+    EXPECT_EQ(document["children"][0]["children"][0]["cost"], 12.5);
+    EXPECT_FALSE(document["children"][1].contains("cost"));
+    EXPECT_FALSE(document["children"][1].contains("serviceIntervalDistance"));
+    const auto back = importJson(json);
+    EXPECT_EQ(writeRecordFile(*back), writeRecordFile(*bike));
+    EXPECT_EQ(exportJson(*back), json);
+}
+
+TEST(appServiceJson, BadValuesAreNamedByTheirPath) {
+    using Json = nlohmann::json;
+    const Json valid = Json::parse(exportJson(*servicedBike(Date(7e8))));
+    const std::vector<std::pair<std::function<void(Json&)>, std::string>> cases = {
+        {[](Json& d) { d["children"][0]["children"][0]["cost"] = "12"; },
+         "$.children[0].children[0].cost: expected a number, found a string"},
+        {[](Json& d) { d["children"][0]["children"][0]["odometer"] = -1; },
+         "$.children[0].children[0].odometer: expected a number at least 0, found -1"},
+        {[](Json& d) { d["children"][0]["serviceIntervalDays"] = 30.5; },
+         "$.children[0].serviceIntervalDays: expected a whole number of days from 1 to 3652425, found 30.5"},
+        {[](Json& d) { d["children"][0]["serviceIntervalDistance"] = nullptr; },
+         "$.children[0].serviceIntervalDistance: expected a number above 0, found null"},
+        {[](Json& d) { d["distanceUnit"] = "leagues"; }, "$.distanceUnit: expected \"km\" or \"mi\", found “leagues”"},
+        {[](Json& d) { d["currency"] = std::string(200, 'X'); },
+         "$.currency: expected a currency code of three capital letters, found “" + std::string(80, 'X') +
+             "…” (200 characters)"},
+    };
+    for (const auto& [change, message] : cases) {
+        SCOPED_TRACE(message);
+        Json document = valid;
+        change(document);
+        EXPECT_EQ(test_support::errorMessage<JsonFormError>([&] { importJson(document.dump()); }, "accepted"),
+                  message);
+    }
+}
+
+TEST(appServiceCommands, ExportCsvAndDueReadTheRecord) {
+    ScratchFolder folder;
+    const std::string file = folder.file("bike.cogbook");
+    // Lubed 40 days ago: the chain is 10 days overdue, the pads are fine.
+    test::writeFile(file, writeRecordFile(*servicedBike(Date(Date::now().timeIntervalSinceReferenceDate() - 40 * kDay))));
+
+    const auto due = runCli({"due", file});
+    EXPECT_EQ(due.status, 0);
+    EXPECT_EQ(due.err, "");
+    EXPECT_EQ(due.out, "Chain\toverdue by 10 days\nBrake pads\tnever serviced\n");
+
+    const auto csv = runCli({"export-csv", file});
+    EXPECT_EQ(csv.status, 0);
+    EXPECT_THAT(csv.out, testing::StartsWith("Date,Part,Description,Cost,Odometer,Notes\r\n"));
+    EXPECT_THAT(csv.out, testing::EndsWith(",Chain,\"Lubed, waxed\",12.5,1000,\r\n"));
+
+    for (const char* command : {"due", "export-csv"}) {
+        EXPECT_EQ(runCli({command}).status, 2);
+        const auto missing = runCli({command, folder.file("missing")});
+        EXPECT_EQ(missing.status, 1);
+        EXPECT_THAT(missing.err, testing::HasSubstr("missing: cannot open"));
+    }
+}
+
+} // namespace
+} // namespace cogbook

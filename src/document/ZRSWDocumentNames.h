@@ -12,23 +12,24 @@ inline constexpr std::string_view kZRSWBikeDocumentDidLoadNotification = "ZRSW B
 inline constexpr std::string_view kZRSWBikeDocumentWillDeallocNotification =
     "ZRSW Bike document will dealloc notification";
 
-// The menu items titled by the selection.
-inline constexpr const char* ZRSWAddSubpartMITitlePrefix = "Add Subpart to ";
-inline constexpr const char* ZRSWAddSubpartDisabledMITitle = "Add Subpart";
-inline constexpr const char* ZRSWAddEntryMITitlePrefix = "Add Entry for ";
-inline constexpr const char* ZRSWAddEntryDisabledMITitle = "Add Entry to Subpart";
+// The menu items titled by the selection: with one row selected, the prefix
+// and the row's part name; otherwise the plain title.
 inline constexpr int kAddSubpartMenuItemTag = 13;
 inline constexpr int kAddEntryForPartMenuItemTag = 14;
+inline constexpr const char *ZRSWAddSubpartMITitlePrefix = "Add Subpart to ",
+                            *ZRSWAddSubpartDisabledMITitle = "Add Subpart",
+                            *ZRSWAddEntryMITitlePrefix = "Add Entry for ",
+                            *ZRSWAddEntryDisabledMITitle = "Add Entry to Subpart";
 
 // The document toolbar and its items.
-inline constexpr const char* MyDocToolbarIdentifier = "My Document Toolbar Identifier";
-inline constexpr const char* AddPartToolbarItemIdentifier = "Add Part Item Identifier";
-inline constexpr const char* AddSubpartToolbarItemIdentifier = "Add Subpart Item Identifier";
-inline constexpr const char* AddBikeEntryToolbarItemIdentifier = "Add Bike Entry Item Identifier";
-inline constexpr const char* AddPartEntryToolbarItemIdentifier = "Add Part Entry Item Identifier";
-inline constexpr const char* ExpandAllToolbarItemIdentifier = "Expand All Item Identifier";
-inline constexpr const char* CollapseAllToolbarItemIdentifier = "Collapse All Item Identifier";
-inline constexpr const char* SearchDocToolbarItemIdentifier = "Search Document Item Identifier";
+inline constexpr const char *MyDocToolbarIdentifier = "My Document Toolbar Identifier",
+                            *AddPartToolbarItemIdentifier = "Add Part Item Identifier",
+                            *AddSubpartToolbarItemIdentifier = "Add Subpart Item Identifier",
+                            *AddBikeEntryToolbarItemIdentifier = "Add Bike Entry Item Identifier",
+                            *AddPartEntryToolbarItemIdentifier = "Add Part Entry Item Identifier",
+                            *ExpandAllToolbarItemIdentifier = "Expand All Item Identifier",
+                            *CollapseAllToolbarItemIdentifier = "Collapse All Item Identifier",
+                            *SearchDocToolbarItemIdentifier = "Search Document Item Identifier";
 
 // The tags of the find commands.
 inline constexpr int kFindPanelActionShowFindPanel = 1;

@@ -14,6 +14,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "foundation/file_descriptor.h"
+
 namespace cogbook {
 namespace {
 
@@ -25,24 +27,6 @@ constexpr int kMaxLinks = 40;
 constexpr std::time_t kStaleAfterSeconds = 60;
 constexpr std::size_t kTemporarySuffixLength = 6; // mkstemp's XXXXXX
 constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
-
-std::runtime_error systemError(const std::string& what, int error) {
-    return std::runtime_error(what + ": " + std::strerror(error));
-}
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // The process's umask, read without changing it: umask() both reads and sets,
 // which races with other threads creating files meanwhile.
@@ -102,7 +86,7 @@ void removeStaleTemporaries(const std::string& folder, const std::string& prefix
         if (::fstatat(folderFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0) continue;
         if (!S_ISREG(named.st_mode) || named.st_uid != ::geteuid()) continue;
         if (now - named.st_mtime < kStaleAfterSeconds) continue;
-        Descriptor fd(::openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        FileDescriptor fd(::openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
         struct stat opened {};
         // Still the file examined, not one made under the name since.
@@ -191,7 +175,7 @@ void writeFileAtomically(const std::string& path, const std::vector<std::uint8_t
         made = ::mkostemp(temporary.data(), O_CLOEXEC);
         if (made < 0) throw systemError("cannot create a file in " + folder, errno);
     } while (!isTemporaryOf(std::filesystem::path(temporary).filename().string(), prefix));
-    Descriptor fd(made);
+    FileDescriptor fd(made);
     bool renamed = false;
     struct Cleanup {
         const std::string& file;
@@ -222,7 +206,7 @@ void writeFileAtomically(const std::string& path, const std::vector<std::uint8_t
 
     // Makes the new name itself durable; the data is already in place, so a
     // failure here is no reason to report the write as failed.
-    Descriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderFd.get() >= 0) ::fsync(folderFd.get());
 }
 

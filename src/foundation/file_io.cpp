@@ -8,26 +8,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "foundation/file_descriptor.h"
+
 namespace cogbook {
 namespace {
-
-std::runtime_error systemError(const std::string& what, int error) {
-    return std::runtime_error(what + ": " + std::strerror(error));
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 std::string describeLimit(std::size_t limit) {
     constexpr std::size_t kMiB = 1024 * 1024;

@@ -19,16 +19,13 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/file_descriptor.h"
 #include "foundation/file_io.h"
 #include "foundation/hooks.h"
 #include "foundation/xml_plist.h"
 
 namespace cogbook {
 namespace {
-
-std::runtime_error systemError(const std::string& what, int error) {
-    return std::runtime_error(what + ": " + std::strerror(error));
-}
 
 std::span<const std::uint8_t> bytesOf(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};

@@ -7,24 +7,20 @@
 #include <QShortcut>
 #include <QTableView>
 
-#include <map>
-
 #include "foundation/assertion.h"
 #include "foundation/hooks.h"
 #include "foundation/notification_center.h"
 #include "foundation/undo_manager.h"
 #include "platform/windows_menu.h"
 #include "search/ZRSWSearcher.h"
+#include "search/document_registry.h"
 #include "search/search_results_model.h"
 #include "ui_ZRSWSearchReport.h"
 
 namespace cogbook {
 namespace {
 
-using Registry = std::map<const void*, std::unique_ptr<ZRSWSearchReport>>;
-// Exists only while it has entries. A plain pointer: nothing of it is left to
-// tear down when the program ends, after the notification centre has gone.
-Registry* searchReports = nullptr;
+DocumentRegistry<ZRSWSearchReport> searchReports;
 
 } // namespace
 
@@ -34,21 +30,12 @@ ZRSWSearchReport* ZRSWSearchReport::searchReportForDocument(ZRSWSearchableDocume
                                                                  "ZRSWSearchReport", __LINE__,
                                                                  "can't set search report for nil document");
     }
-    if (searchReports) {
-        if (const auto found = searchReports->find(document->documentIdentity()); found != searchReports->end()) {
-            return found->second.get();
-        }
-    } else {
-        searchReports = new Registry;
-    }
-    std::unique_ptr<ZRSWSearchReport> made(new ZRSWSearchReport(document));
-    ZRSWSearchReport* report = made.get();
-    searchReports->emplace(document->documentIdentity(), std::move(made));
-    return report;
+    return searchReports.findOrMake(document->documentIdentity(),
+                                    [document] { return new ZRSWSearchReport(document); });
 }
 
 std::size_t ZRSWSearchReport::registeredReportCount() {
-    return searchReports ? searchReports->size() : 0;
+    return searchReports.size();
 }
 
 ZRSWSearchReport::ZRSWSearchReport(ZRSWSearchableDocument* document)
@@ -145,16 +132,9 @@ void ZRSWSearchReport::bikeDocumentWillDealloc(const void* document) {
     }
     theBikeDocument_ = nullptr;
     NotificationCenter::defaultCenter().removeObserver(this);
-    if (!searchReports) return;
-    const auto found = searchReports->find(documentKey_);
-    if (found == searchReports->end() || found->second.get() != this) return;
     // Ends once the notification has been handled, not inside its handler.
-    std::shared_ptr<ZRSWSearchReport> self(found->second.release());
-    searchReports->erase(found);
-    if (searchReports->empty()) {
-        delete searchReports;
-        searchReports = nullptr;
-    }
+    std::shared_ptr<ZRSWSearchReport> self = searchReports.release(documentKey_, this);
+    if (!self) return;
     performDeferred([self] {});
 }
 

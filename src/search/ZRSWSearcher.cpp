@@ -1,19 +1,16 @@
 #include "search/ZRSWSearcher.h"
 
-#include <map>
 #include <memory>
 
 #include "foundation/hooks.h"
 #include "foundation/notification_center.h"
+#include "search/document_registry.h"
 #include "search/text_matcher.h"
 
 namespace cogbook {
 namespace {
 
-using Registry = std::map<const void*, std::unique_ptr<ZRSWSearcher>>;
-// Exists only while it has entries. A plain pointer: nothing of it is left to
-// tear down when the program ends, after the notification centre has gone.
-Registry* searchers = nullptr;
+DocumentRegistry<ZRSWSearcher> searchers;
 
 bool holdsString(const ZRBicycleList& item, const TextMatcher& matcher) {
     return matcher.matches(item.partName()) || matcher.matches(item.description()) || matcher.matches(item.notes());
@@ -23,21 +20,11 @@ bool holdsString(const ZRBicycleList& item, const TextMatcher& matcher) {
 
 ZRSWSearcher* ZRSWSearcher::searcherForDocument(ZRSWSearchableDocument* document) {
     if (document == nullptr) return nullptr;
-    if (searchers) {
-        if (const auto found = searchers->find(document->documentIdentity()); found != searchers->end()) {
-            return found->second.get();
-        }
-    } else {
-        searchers = new Registry;
-    }
-    std::unique_ptr<ZRSWSearcher> made(new ZRSWSearcher(document));
-    ZRSWSearcher* searcher = made.get();
-    searchers->emplace(document->documentIdentity(), std::move(made));
-    return searcher;
+    return searchers.findOrMake(document->documentIdentity(), [document] { return new ZRSWSearcher(document); });
 }
 
 std::size_t ZRSWSearcher::registeredSearcherCount() {
-    return searchers ? searchers->size() : 0;
+    return searchers.size();
 }
 
 ZRSWSearcher::ZRSWSearcher(ZRSWSearchableDocument* document)
@@ -61,16 +48,9 @@ void ZRSWSearcher::bikeDocumentWillDealloc(const void* document) {
     searchDocument_ = nullptr;
     foundItem_.reset();
     bookmark_ = nullptr;
-    if (!searchers) return;
-    const auto found = searchers->find(documentKey_);
-    if (found == searchers->end() || found->second.get() != this) return;
     // Ends once the notification has been handled, not inside its handler.
-    std::shared_ptr<ZRSWSearcher> self(found->second.release());
-    searchers->erase(found);
-    if (searchers->empty()) {
-        delete searchers;
-        searchers = nullptr;
-    }
+    std::shared_ptr<ZRSWSearcher> self = searchers.release(documentKey_, this);
+    if (!self) return;
     NotificationCenter::defaultCenter().removeObserver(this);
     performDeferred([self] {});
 }

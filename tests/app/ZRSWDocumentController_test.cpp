@@ -2,86 +2,52 @@
 // template menu, the New item's title, and new documents from a template.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QTest>
 
 #include <map>
 
-#include "app/ZRSWDocumentController.h"
-#include "document/MyDocument.h"
-#include "document/ZRSWDefaultsKeys.h"
+#include "app/controller_fixture.h"
 #include "foundation/hooks.h"
-#include "foundation/undo_manager.h"
 #include "platform/application.h"
-#include "support/gui_support.h"
 
 namespace cogbook {
 namespace {
 
+using test_support::menuItemSending;
+using test_support::menuTitles;
 using test_support::processPendingEvents;
+using test_support::templateNamed;
 
-PlistValue templateNamed(const std::string& name, const std::vector<std::string>& parts) {
-    auto root = ZRBicycleList::create();
-    root->setPartName(name);
-    root->setExpandable(true);
-    for (const auto& part : parts) {
-        auto child = ZRBicycleList::create();
-        child->setPartName(part);
-        child->setExpandable(true);
-        root->addChildPartOrEntry(child);
-    }
-    return *root->templateDictionary();
-}
-
-QStringList titles(const QMenu* menu) {
-    QStringList result;
-    for (const QAction* item : menu->actions()) result << menuItemTitle(item);
-    return result;
-}
-
-class ControllerTest : public testing::Test {
+class DocumentControllerTest : public test_support::ControllerTest {
 protected:
-    void SetUp() override {
-        ZRSWDocumentController::registerDefaultUserDefaults();
-        controller = std::make_unique<ZRSWDocumentController>();
-    }
-    void TearDown() override {
-        if (controller) test_support::closeAllDocuments(*controller);
-        controller.reset();
-    }
     // The controller as at a new launch, over what the defaults file holds.
     void relaunch() {
-        UserDefaults::standardUserDefaults().synchronize();
+        userDefaults().synchronize();
         TearDown();
         UserDefaults::resetStandardUserDefaults(defaults.defaultsPath().toStdString());
         SetUp();
         controller->awakeFromNib();
     }
-    MyDocument* choose(int templateItem) {
-        QAction* item = controller->newDocFromTemplateMenu()->actions().value(templateItem);
-        EXPECT_NE(item, nullptr);
-        item->trigger();
-        return static_cast<MyDocument*>(controller->orderedDocuments().empty() ? nullptr
-                                                                                : controller->orderedDocuments().front());
+    // A new document made and shown in the key window.
+    MyDocument* newKeyDocument() {
+        controller->newDocumentMenuItem()->trigger();
+        MyDocument* document = frontDocument();
+        if (document != nullptr) QApplication::setActiveWindow(document->documentWindow());
+        processPendingEvents(); // activation reaches a window through the event queue
+        return document;
     }
-
-    test_support::ScratchDefaults defaults;
-    test_support::ScriptedAlerts alerts;
-    std::unique_ptr<ZRSWDocumentController> controller;
 };
 
-TEST_F(ControllerTest, FirstLaunchOffersTheDefaultBike) {
+TEST_F(DocumentControllerTest, FirstLaunchOffersTheDefaultBike) {
     controller->awakeFromNib();
-    EXPECT_EQ(titles(controller->newDocFromTemplateMenu()), QStringList({"Empty Bike", "Bike"}));
+    EXPECT_EQ(menuTitles(controller->newDocFromTemplateMenu()), QStringList({"Empty Bike", "Bike"}));
     EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Bike");
-    EXPECT_EQ(UserDefaults::standardUserDefaults().unsignedIntForKey(ZRSWPreferredBike), 0u);
+    EXPECT_EQ(storedPreferred(), 0u);
 
-    controller->newDocumentMenuItem()->trigger();
-    ASSERT_EQ(controller->documents().size(), 1u);
-    auto* document = static_cast<MyDocument*>(controller->documents().front());
+    MyDocument* document = newKeyDocument();
+    ASSERT_NE(document, nullptr);
     EXPECT_EQ(document->theBike()->numberOfChildren(), 11u);
     // Every document window shows the one main menu.
     const auto bar = document->documentWindow()->menuBar()->actions();
@@ -89,147 +55,99 @@ TEST_F(ControllerTest, FirstLaunchOffersTheDefaultBike) {
     EXPECT_EQ(bar[0]->menu(), controller->mainMenus()[0]);
 }
 
-TEST_F(ControllerTest, EmptyBikeIsStoredAndNamesTheNewItem) {
-    controller->awakeFromNib();
-    MyDocument* document = choose(0);
-    ASSERT_NE(document, nullptr);
-    EXPECT_EQ(document->theBike()->numberOfChildren(), 0u);
-    EXPECT_EQ(UserDefaults::standardUserDefaults().unsignedIntForKey(ZRSWPreferredBike), 2147483647u);
-    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Empty Bike");
-
-    relaunch();
-    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Empty Bike");
-}
-
-TEST_F(ControllerTest, AChosenTemplateIsUsedAndRemembered) {
-    UserDefaults::standardUserDefaults().setObjectForKey(
+TEST_F(DocumentControllerTest, AChosenTemplateIsUsedAndRememberedAcrossLaunches) {
+    userDefaults().setObjectForKey(
         PlistValue(PlistArray{templateNamed("Road", {"Frame"}), templateNamed("Commuter", {"Rack", "Lights", "Frame"})}),
         ZRSWBikeTemplates);
-    controller->awakeFromNib();
-    EXPECT_EQ(titles(controller->newDocFromTemplateMenu()), QStringList({"Empty Bike", "Road", "Commuter"}));
-    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Road");
+    struct Choice {
+        int menuItem;
+        std::uint32_t preferred;
+        const char* title;
+        std::size_t parts;
+    };
+    for (const Choice& choice : {Choice{2, 1u, "New Commuter", 3}, Choice{0, 2147483647u, "New Empty Bike", 0}}) {
+        SCOPED_TRACE(choice.title);
+        relaunch();
+        EXPECT_EQ(menuTitles(controller->newDocFromTemplateMenu()), QStringList({"Empty Bike", "Road", "Commuter"}));
+        controller->newDocFromTemplateMenu()->actions().value(choice.menuItem)->trigger();
+        ASSERT_NE(frontDocument(), nullptr);
+        EXPECT_EQ(frontDocument()->theBike()->numberOfChildren(), choice.parts);
+        EXPECT_EQ(storedPreferred(), choice.preferred);
+        EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), choice.title);
 
-    MyDocument* document = choose(2);
-    ASSERT_NE(document, nullptr);
-    EXPECT_EQ(UserDefaults::standardUserDefaults().unsignedIntForKey(ZRSWPreferredBike), 1u);
-    EXPECT_EQ(document->theBike()->partName(), "Commuter");
-    EXPECT_EQ(document->theBike()->numberOfChildren(), 3u);
-    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Commuter");
-
-    relaunch();
-    EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Commuter");
-    controller->newDocumentMenuItem()->trigger();
-    ASSERT_EQ(controller->documents().size(), 1u);
-    EXPECT_EQ(static_cast<MyDocument*>(controller->documents().front())->theBike()->partName(), "Commuter");
+        relaunch();
+        EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), choice.title);
+        controller->newDocumentMenuItem()->trigger();
+        ASSERT_NE(frontDocument(), nullptr);
+        EXPECT_EQ(frontDocument()->theBike()->numberOfChildren(), choice.parts);
+    }
 }
 
-TEST_F(ControllerTest, APreferredIndexBeyondTheTemplatesMeansTheEmptyBike) {
+TEST_F(DocumentControllerTest, APreferredIndexBeyondTheTemplatesMeansTheEmptyBike) {
     std::vector<std::string> logged;
     const LogHook previous = setLogHook([&](std::string_view line) { logged.emplace_back(line); });
-    UserDefaults::standardUserDefaults().setObjectForKey(PlistValue(5), ZRSWPreferredBike);
+    userDefaults().setObjectForKey(PlistValue(5), ZRSWPreferredBike);
     controller->awakeFromNib();
     EXPECT_EQ(menuItemTitle(controller->newDocumentMenuItem()), "New Empty Bike");
     controller->newDocumentMenuItem()->trigger();
     setLogHook(previous);
-    ASSERT_EQ(controller->documents().size(), 1u);
-    EXPECT_EQ(static_cast<MyDocument*>(controller->documents().front())->theBike()->numberOfChildren(), 0u);
+    ASSERT_NE(frontDocument(), nullptr);
+    EXPECT_EQ(frontDocument()->theBike()->numberOfChildren(), 0u);
     EXPECT_TRUE(alerts.messages.empty());
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_NE(logged[0].find("preferred template 5"), std::string::npos) << logged[0];
-    // The stored choice is left for the user to change.
-    EXPECT_EQ(UserDefaults::standardUserDefaults().unsignedIntForKey(ZRSWPreferredBike), 5u);
-    // The program goes on: choosing a template that exists works.
-    EXPECT_NE(choose(1), nullptr);
+    // The stored choice is left for the user to change; a template that
+    // exists can still be chosen.
+    EXPECT_EQ(storedPreferred(), 5u);
+    controller->newDocFromTemplateMenu()->actions().value(1)->trigger();
     EXPECT_EQ(controller->documents().size(), 2u);
 }
 
-TEST_F(ControllerTest, FileMenuPrintsAndSettingsMenuOpensPreferences) {
+TEST_F(DocumentControllerTest, MenuItemsFollowTheKeyDocument) {
     controller->awakeFromNib();
-    const auto item = [this](int menu, const std::string& action) -> QAction* {
-        for (QAction* entry : controller->mainMenus()[static_cast<std::size_t>(menu)]->actions()) {
-            if (menuItemAction(entry) == action) return entry;
-        }
-        return nullptr;
-    };
-    ASSERT_NE(item(0, "printDocument:"), nullptr);
-    EXPECT_EQ(item(0, "printDocument:")->shortcut(), QKeySequence(QKeySequence::Print));
-    ASSERT_NE(item(0, "printPreview:"), nullptr);
-    ASSERT_NE(item(0, "exportDocumentAsPDF:"), nullptr);
-    QAction* preferences = item(4, "runPreferences:");
-    ASSERT_NE(preferences, nullptr);
-    EXPECT_FALSE(preferences->shortcut().isEmpty());
-
-    // Without a document there is nothing to print.
-    validateMenu(controller->mainMenus()[0]);
-    EXPECT_FALSE(item(0, "printDocument:")->isEnabled());
-    controller->newDocumentMenuItem()->trigger();
-    QApplication::setActiveWindow(static_cast<MyDocument*>(controller->documents().front())->documentWindow());
-    processPendingEvents();
-    validateMenu(controller->mainMenus()[0]);
-    EXPECT_TRUE(item(0, "printDocument:")->isEnabled());
-    EXPECT_TRUE(item(0, "exportDocumentAsPDF:")->isEnabled());
-}
-
-TEST_F(ControllerTest, MenuItemsFollowTheKeyDocument) {
-    controller->awakeFromNib();
-    controller->newDocumentMenuItem()->trigger();
-    ASSERT_EQ(controller->documents().size(), 1u);
-    auto* document = static_cast<MyDocument*>(controller->documents().front());
-    QApplication::setActiveWindow(document->documentWindow());
-    ASSERT_EQ(controller->currentDocument(), document);
-
     QMenu* file = controller->mainMenus()[0];
     QMenu* record = controller->mainMenus()[2];
+    ASSERT_NE(menuItemSending(file, "printPreview:"), nullptr);
+    QAction* preferences = menuItemSending(controller->mainMenus()[4], "runPreferences:");
+    ASSERT_NE(preferences, nullptr);
+    EXPECT_FALSE(preferences->shortcut().isEmpty());
+    // Without a document there is nothing to print.
+    validateMenu(file);
+    EXPECT_FALSE(menuItemSending(file, "printDocument:")->isEnabled());
+
+    MyDocument* document = newKeyDocument();
+    ASSERT_EQ(controller->currentDocument(), document);
     validateMenu(file);
     validateMenu(record);
-    auto item = [](QMenu* menu, const QString& prefix) -> QAction* {
-        for (QAction* action : menu->actions()) {
-            if (menuItemTitle(action).startsWith(prefix)) return action;
-        }
-        return nullptr;
-    };
-    ASSERT_NE(item(file, "Re&vert"), nullptr);
-    EXPECT_FALSE(item(file, "Re&vert")->isEnabled()); // never saved
-    EXPECT_TRUE(item(file, "&Save")->isEnabled());
-    EXPECT_FALSE(item(record, "Add Subpart")->isEnabled());
+    for (const char* action : {"printDocument:", "exportDocumentAsPDF:", "saveDocument:"})
+        EXPECT_TRUE(menuItemSending(file, action)->isEnabled()) << action;
+    EXPECT_FALSE(menuItemSending(file, "revertDocumentToSaved:")->isEnabled()) << "never saved";
+    EXPECT_FALSE(menuItemSending(record, "addSubpart:")->isEnabled());
 
     document->bikeTable()->selectRowByExtendingSelection(0, false);
     validateMenu(record);
-    EXPECT_TRUE(item(record, "Add Subpart to Frame")->isEnabled());
-    EXPECT_TRUE(item(record, "Add Entry for Frame")->isEnabled());
+    EXPECT_EQ(menuItemTitle(menuItemSending(record, "addSubpart:")), "Add Subpart to Frame");
+    EXPECT_EQ(menuItemTitle(menuItemSending(record, "addEntryForPart:")), "Add Entry for Frame");
+    EXPECT_TRUE(menuItemSending(record, "addEntryForPart:")->isEnabled());
 }
 
-TEST_F(ControllerTest, EditMenuUndoesInTheKeyWindowWithTheStandardKeys) {
+TEST_F(DocumentControllerTest, EditMenuUndoesInTheKeyWindowWithTheStandardKeys) {
     controller->awakeFromNib();
-    controller->newDocumentMenuItem()->trigger();
-    controller->newDocumentMenuItem()->trigger();
-    processPendingEvents(); // the windows' own activation
-    ASSERT_EQ(controller->documents().size(), 2u);
-    auto* first = static_cast<MyDocument*>(controller->orderedDocuments().back());
-    auto* second = static_cast<MyDocument*>(controller->orderedDocuments().front());
+    MyDocument* second = newKeyDocument();
+    MyDocument* first = newKeyDocument();
+    ASSERT_TRUE(first && second && first != second);
     QMenu* edit = controller->mainMenus()[1];
-    QMenu* record = controller->mainMenus()[2];
-    const auto item = [](QMenu* menu, const QString& action) -> QAction* {
-        for (QAction* entry : menu->actions()) {
-            if (menuItemAction(entry) == action.toStdString()) return entry;
-        }
-        return nullptr;
-    };
-    // Activation reaches a window through the event queue.
+    QAction* undo = menuItemSending(edit, "undo:");
+    QAction* redo = menuItemSending(edit, "redo:");
+    ASSERT_TRUE(undo && redo);
     const auto makeKey = [](MyDocument* document) {
         QApplication::setActiveWindow(document->documentWindow());
         processPendingEvents();
     };
-    QAction* undo = item(edit, "undo:");
-    QAction* redo = item(edit, "redo:");
-    ASSERT_TRUE(undo && redo);
-    EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
-    EXPECT_EQ(redo->shortcut(), QKeySequence(QKeySequence::Redo));
 
-    makeKey(first);
     const std::size_t parts = first->theBike()->numberOfChildren();
     // As the menu sends it: within the handling of one event.
-    Application::performAsOneEvent([&] { item(record, "addPart:")->trigger(); });
+    Application::performAsOneEvent([&] { menuItemSending(controller->mainMenus()[2], "addPart:")->trigger(); });
     processPendingEvents();
     ASSERT_EQ(first->theBike()->numberOfChildren(), parts + 1);
     // The new part's name is being edited: Escape leaves it as it came.
@@ -240,7 +158,6 @@ TEST_F(ControllerTest, EditMenuUndoesInTheKeyWindowWithTheStandardKeys) {
     EXPECT_EQ(menuItemTitle(undo), "Undo Add");
     EXPECT_TRUE(undo->isEnabled());
     EXPECT_FALSE(redo->isEnabled());
-    EXPECT_TRUE(first->isDocumentEdited());
 
     // The other window has its own history.
     makeKey(second);
@@ -261,14 +178,14 @@ TEST_F(ControllerTest, EditMenuUndoesInTheKeyWindowWithTheStandardKeys) {
 
 // Every key the README lists reaches its item under any desktop: where the
 // desktop has no key of its own for a command, the usual one stands in.
-TEST_F(ControllerTest, EveryListedMenuKeyIsSet) {
+TEST_F(DocumentControllerTest, EveryListedMenuKeyIsSet) {
     controller->awakeFromNib();
     const std::vector<std::pair<std::string, QString>> listed = {
         {"newDocument:", "Ctrl+N"},       {"openDocument:", "Ctrl+O"},      {"performClose:", "Ctrl+W"},
         {"saveDocument:", "Ctrl+S"},      {"saveDocumentAs:", "Ctrl+Shift+S"}, {"terminate:", "Ctrl+Q"},
         {"undo:", "Ctrl+Z"},              {"redo:", "Ctrl+Shift+Z"},        {"addPart:", "Ctrl+Shift+P"},
         {"addSubpart:", "Ctrl+Shift+U"},  {"addEntryForPart:", "Ctrl+Shift+E"}, {"addEntryForBike:", "Ctrl+Shift+B"},
-        {"expandAll:", "Ctrl+Right"},     {"collapseAll:", "Ctrl+Left"}};
+        {"expandAll:", "Ctrl+Right"},     {"collapseAll:", "Ctrl+Left"},    {"printDocument:", "Ctrl+P"}};
     std::map<std::string, const QAction*> items;
     for (const QMenu* menu : controller->mainMenus())
         for (const QAction* entry : menu->actions()) items[menuItemAction(entry)] = entry;

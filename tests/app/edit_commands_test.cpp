@@ -13,8 +13,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include "app/ZRSWDocumentController.h"
-#include "document/MyDocument.h"
+#include "app/controller_fixture.h"
 #include "foundation/undo_manager.h"
 #include "platform/application.h"
 #include "support/gui_support.h"
@@ -26,18 +25,12 @@ using test_support::processPendingEvents;
 
 constexpr const char* kItemsMime = "application/x-cogbook-items";
 
-QAction* itemFor(const QMenu* menu, const std::string& action) {
-    for (QAction* entry : menu->actions()) {
-        if (menuItemAction(entry) == action) return entry;
-    }
-    return nullptr;
-}
+using test_support::menuItemSending;
 
-class EditCommandsTest : public testing::Test {
+class EditCommandsTest : public test_support::ControllerTest {
 protected:
     void SetUp() override {
-        ZRSWDocumentController::registerDefaultUserDefaults();
-        controller = std::make_unique<ZRSWDocumentController>();
+        ControllerTest::SetUp();
         controller->awakeFromNib();
         controller->newDocumentMenuItem()->trigger();
         processPendingEvents();
@@ -47,10 +40,6 @@ protected:
         outline = document->bikeTable();
         Application::performAsOneEvent([&] { document->documentWindow()->makeFirstResponder(outline); });
         QGuiApplication::clipboard()->clear();
-    }
-    void TearDown() override {
-        test_support::closeAllDocuments(*controller);
-        controller.reset();
     }
     QMenu* edit() const { return controller->mainMenus()[1]; }
     std::size_t parts() const { return document->theBike()->numberOfChildren(); }
@@ -63,18 +52,15 @@ protected:
         processPendingEvents();
     }
 
-    test_support::ScratchDefaults defaults;
-    test_support::ScriptedAlerts alerts;
-    std::unique_ptr<ZRSWDocumentController> controller;
     MyDocument* document = nullptr;
     OutlineView* outline = nullptr;
 };
 
 TEST_F(EditCommandsTest, TheEditMenuOffersTheCommandsWithTheStandardKeysWhenTheyApply) {
-    QAction* cut = itemFor(edit(), "cut:");
-    QAction* copy = itemFor(edit(), "copy:");
-    QAction* paste = itemFor(edit(), "paste:");
-    QAction* remove = itemFor(edit(), "delete:");
+    QAction* cut = menuItemSending(edit(), "cut:");
+    QAction* copy = menuItemSending(edit(), "copy:");
+    QAction* paste = menuItemSending(edit(), "paste:");
+    QAction* remove = menuItemSending(edit(), "delete:");
     ASSERT_TRUE(cut && copy && paste && remove);
     EXPECT_EQ(cut->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
     EXPECT_EQ(copy->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -131,7 +117,7 @@ TEST_F(EditCommandsTest, InATextViewTheKeysAreItsTextCommands) {
     EXPECT_EQ(parts(), before);
     // Chosen from the menu, the command goes to the notes as well.
     QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
-    Application::performAsOneEvent([&] { itemFor(edit(), "paste:")->trigger(); });
+    Application::performAsOneEvent([&] { menuItemSending(edit(), "paste:")->trigger(); });
     EXPECT_EQ(notes->toPlainText(), QStringLiteral("pasted"));
     EXPECT_EQ(parts(), before);
 
@@ -168,10 +154,10 @@ TEST_F(EditCommandsTest, ARightClickSelectsTheRowAndOffersTheItemCommands) {
     const QString name = QString::fromStdString(clicked->partName());
     EXPECT_EQ(titles, QStringList({"Add Part", "Add Subpart to " + name, "Add Entry for " + name, "Add Entry for Bike",
                                    "Cut", "Copy", "Paste", "Delete"}));
-    EXPECT_FALSE(itemFor(menu, "paste:")->isEnabled());
+    EXPECT_FALSE(menuItemSending(menu, "paste:")->isEnabled());
     const std::size_t before = clicked->parent()->numberOfChildren();
     const ZRBicycleListPtr parent = clicked->parent();
-    Application::performAsOneEvent([&] { itemFor(menu, "delete:")->trigger(); });
+    Application::performAsOneEvent([&] { menuItemSending(menu, "delete:")->trigger(); });
     menu->close();
     EXPECT_EQ(parent->numberOfChildren(), before - 1);
     EXPECT_EQ(document->undoManager().undoActionName(), "Delete");

@@ -38,11 +38,11 @@ protected:
         DocumentTest::SetUp();
         installDocumentSearch();
         clearFindStringForTesting();
-        find = makeMenuItem(&menu, "Find…", "performFindPanelAction:", {}, kFindPanelActionShowFindPanel);
-        next = makeMenuItem(&menu, "Find Next", "performFindPanelAction:", {}, kFindPanelActionNext);
-        previous = makeMenuItem(&menu, "Find Previous", "performFindPanelAction:", {}, kFindPanelActionPrevious);
-        useSelection = makeMenuItem(&menu, "Use Selection for Find", "performFindPanelAction:", {},
-                                    kFindPanelActionSetFindString);
+        const auto commands = test_support::addFindCommands(&menu);
+        find = commands[0];
+        next = commands[1];
+        previous = commands[2];
+        useSelection = commands[3];
     }
     void TearDown() override {
         DocumentTest::TearDown();
@@ -55,14 +55,22 @@ protected:
         auto bike = node(name, true,
                          {node("Brakes", true, {node("Front brake", false), node("Rear brake", false)}),
                           node("Chain", true, {node("Chain waxed", false)}), node("Saddle", false)});
-        MyDocument* document = documentShowing(bike, defaults.filePath(QLatin1String(file)));
-        QApplication::setActiveWindow(document->documentWindow());
-        processPendingEvents();
-        return document;
+        return keyDocumentShowing(bike, file);
     }
     static std::string selectedName(const MyDocument* document) {
         const auto items = _itemsForSelectedRowsInOutlineView(document->bikeTable());
         return items.size() == 1 ? items.front()->partName() : std::string("(") + std::to_string(items.size()) + ")";
+    }
+    // Road and Gravel open, Gravel in front, and the find panel shown for it.
+    ZRSWFindManager* twoBikesAndThePanel() {
+        road = showBike("Road", "road.cogbook");
+        gravel = showBike("Gravel", "gravel.cogbook");
+        find->trigger();
+        ZRSWFindManager* manager = ZRSWFindManager::existingFindManager();
+        if (manager != nullptr) {
+            EXPECT_EQ(manager->currentDocument(), searchableDocumentOf(*gravel));
+        }
+        return manager;
     }
 
     QMenu menu;
@@ -70,13 +78,12 @@ protected:
     QAction* next = nullptr;
     QAction* previous = nullptr;
     QAction* useSelection = nullptr;
+    MyDocument* road = nullptr;
+    MyDocument* gravel = nullptr;
 };
 
 TEST_F(FindTest, ThePanelFollowsTheWindowInFrontAndClosesWithTheLastDocument) {
-    MyDocument* road = showBike("Road", "road.cogbook");
-    MyDocument* gravel = showBike("Gravel", "gravel.cogbook");
-    find->trigger();
-    ZRSWFindManager* manager = ZRSWFindManager::existingFindManager();
+    ZRSWFindManager* manager = twoBikesAndThePanel();
     ASSERT_NE(manager, nullptr);
     ASSERT_TRUE(manager->findPanel()->isVisible());
     EXPECT_EQ(manager->findCaptionField()->text(), "Search in Gravel");
@@ -112,12 +119,8 @@ TEST_F(FindTest, ThePanelFollowsTheWindowInFrontAndClosesWithTheLastDocument) {
 }
 
 TEST_F(FindTest, ADocumentEndingWhileStillListedLeavesNothingOfItselfBehind) {
-    MyDocument* road = showBike("Road", "road.cogbook");
-    MyDocument* gravel = showBike("Gravel", "gravel.cogbook");
-    find->trigger();
-    ZRSWFindManager* manager = ZRSWFindManager::existingFindManager();
+    ZRSWFindManager* manager = twoBikesAndThePanel();
     ASSERT_NE(manager, nullptr);
-    EXPECT_EQ(manager->currentDocument(), searchableDocumentOf(*gravel));
     // Ended without closing, as at the program's exit: the panel, looking
     // through the open documents as this one ends, still finds it listed.
     delete gravel;

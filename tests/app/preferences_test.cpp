@@ -5,40 +5,26 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
 #include <optional>
 
-#include "app/ZRSWDocumentController.h"
 #include "app/ZRSWPreferencesManager.h"
 #include "app/ZRSWTemplateTitleSheetManager.h"
-#include "document/MyDocument.h"
-#include "document/ZRSWDefaultsKeys.h"
+#include "app/controller_fixture.h"
 #include "foundation/file_io.h"
 #include "foundation/hooks.h"
 #include "model/record_file.h"
-#include "support/gui_support.h"
+#include "support/tree_builder.h"
 
 namespace cogbook {
 namespace {
 
+using test_support::menuTitles;
 using test_support::processPendingEvents;
-
-PlistValue templateNamed(const std::string& name, const std::vector<std::string>& parts = {}) {
-    auto root = ZRBicycleList::create();
-    root->setPartName(name);
-    root->setExpandable(true);
-    for (const auto& part : parts) {
-        auto child = ZRBicycleList::create();
-        child->setPartName(part);
-        child->setExpandable(true);
-        root->addChildPartOrEntry(child);
-    }
-    return *root->templateDictionary();
-}
+using test_support::templateNamed;
 
 std::vector<std::string> partNames(const PlistValue& bikeTemplate) {
     std::vector<std::string> names;
@@ -49,34 +35,23 @@ std::vector<std::string> partNames(const PlistValue& bikeTemplate) {
     return names;
 }
 
-QStringList menuTitles(const QMenu* menu) {
-    QStringList result;
-    for (const QAction* item : menu->actions()) result << menuItemTitle(item);
-    return result;
-}
-
-class PreferencesTest : public testing::Test {
+class PreferencesTest : public test_support::ControllerTest {
 protected:
     void SetUp() override {
-        ZRSWDocumentController::registerDefaultUserDefaults();
-        store({templateNamed("Road", {"Frame"}), templateNamed("Commuter", {"Rack"}), templateNamed("Tandem"),
-               templateNamed("Track")},
-              2);
-        controller = std::make_unique<ZRSWDocumentController>();
+        ControllerTest::SetUp();
+        userDefaults().setObjectForKey(PlistValue(PlistArray{templateNamed("Road", {"Frame"}),
+                                                             templateNamed("Commuter", {"Rack"}),
+                                                             templateNamed("Tandem"), templateNamed("Track")}),
+                                       ZRSWBikeTemplates);
+        userDefaults().setObjectForKey(PlistValue(2), ZRSWPreferredBike);
         controller->awakeFromNib();
         preferences = std::make_unique<ZRSWPreferencesManager>();
     }
     void TearDown() override {
         preferences.reset();
-        test_support::closeAllDocuments(*controller);
-        controller.reset();
+        ControllerTest::TearDown();
     }
 
-    static void store(const PlistArray& templates, std::int64_t preferred) {
-        UserDefaults& defaults = UserDefaults::standardUserDefaults();
-        defaults.setObjectForKey(PlistValue(templates), ZRSWBikeTemplates);
-        defaults.setObjectForKey(PlistValue(preferred), ZRSWPreferredBike);
-    }
     static std::vector<std::string> storedTitles() {
         std::vector<std::string> titles;
         for (const PlistValue& bikeTemplate : *UserDefaults::standardUserDefaults().arrayForKey(ZRSWBikeTemplates)) {
@@ -84,10 +59,6 @@ protected:
         }
         return titles;
     }
-    static std::uint32_t storedPreferred() {
-        return UserDefaults::standardUserDefaults().unsignedIntForKey(ZRSWPreferredBike);
-    }
-
     QStringList tableTitles() const {
         QStringList titles;
         QTableWidget* table = preferences->templatesTableView();
@@ -143,24 +114,12 @@ protected:
     }
 
     MyDocument* openRecord(const QString& path, const std::vector<std::string>& parts) {
-        auto bike = ZRBicycleList::create();
-        bike->setExpandable(true);
-        for (const auto& name : parts) {
-            auto part = ZRBicycleList::create();
-            part->setPartName(name);
-            part->setExpandable(true);
-            bike->addChildPartOrEntry(part);
-            auto entry = ZRBicycleList::create();
-            entry->setPartName(name);
-            part->addChildPartOrEntry(entry);
-        }
+        auto bike = test_support::part("");
+        for (const auto& name : parts) bike->addChildPartOrEntry(test_support::part(name, {test_support::entry(name)}));
         writeFileAtomically(path.toStdString(), writeRecordFile(*bike));
         return static_cast<MyDocument*>(controller->openDocumentWithContentsOfFile(path));
     }
 
-    test_support::ScratchDefaults defaults;
-    test_support::ScriptedAlerts alerts;
-    std::unique_ptr<ZRSWDocumentController> controller;
     std::unique_ptr<ZRSWPreferencesManager> preferences;
     QStringList proposedTitles;
 };

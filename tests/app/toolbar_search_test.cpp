@@ -34,17 +34,6 @@ protected:
         delete ZRSWFindManager::existingFindManager();
         processPendingEvents();
     }
-    MyDocument* show() {
-        MyDocument* document = newDocument();
-        QApplication::setActiveWindow(document->documentWindow());
-        processPendingEvents();
-        return document;
-    }
-    static QStringList labels(const MyDocument* document) {
-        QStringList result;
-        for (const auto& item : document->toolbar()->items()) result << item->label();
-        return result;
-    }
     static int rowOf(const QListWidget* list, const QString& label) {
         for (int row = 0; row < list->count(); ++row) {
             if (list->item(row)->text() == label) return row;
@@ -54,8 +43,8 @@ protected:
 };
 
 TEST_F(ToolbarSearchTest, ArrangementIsSharedByEveryWindowAndSurvivesARelaunch) {
-    MyDocument* first = show();
-    MyDocument* second = show();
+    MyDocument* first = newKeyDocument();
+    MyDocument* second = newKeyDocument();
     ToolbarCustomizationDialog* dialog = first->toolbar()->runCustomizationPalette();
     ASSERT_NE(dialog, nullptr);
 
@@ -84,8 +73,8 @@ TEST_F(ToolbarSearchTest, ArrangementIsSharedByEveryWindowAndSurvivesARelaunch) 
 
     const QStringList arranged{"Add Entry for Part", "Add Subpart", "Expand All", "Collapse All", "Add Part",
                                "Add Entry for Bike", "Search", ""};
-    EXPECT_EQ(labels(first), arranged);
-    EXPECT_EQ(labels(second), arranged);
+    EXPECT_EQ(toolbarLabels(first), arranged);
+    EXPECT_EQ(toolbarLabels(second), arranged);
     // The search item works again, in both windows.
     for (MyDocument* document : {first, second}) {
         ToolbarItem* search = document->activeSearchItem();
@@ -122,14 +111,14 @@ TEST_F(ToolbarSearchTest, ArrangementIsSharedByEveryWindowAndSurvivesARelaunch) 
     ASSERT_TRUE(UserDefaults::standardUserDefaults().synchronize());
     UserDefaults::resetStandardUserDefaults(defaults.defaultsPath().toStdString());
     SetUp();
-    MyDocument* relaunched = show();
-    EXPECT_EQ(labels(relaunched), arranged);
+    MyDocument* relaunched = newKeyDocument();
+    EXPECT_EQ(toolbarLabels(relaunched), arranged);
     EXPECT_EQ(relaunched->toolbar()->displayMode(), ToolbarDisplayMode::LabelOnly);
     ASSERT_NE(relaunched->activeSearchItem(), nullptr);
 
     // Restoring the default set.
     relaunched->toolbar()->runCustomizationPalette()->restoreDefaultSet();
-    EXPECT_EQ(labels(relaunched), QStringList({"Add Entry for Part", "Add Subpart", "Expand All", "Collapse All",
+    EXPECT_EQ(toolbarLabels(relaunched), QStringList({"Add Entry for Part", "Add Subpart", "Expand All", "Collapse All",
                                                "Add Entry for Bike", "Add Part", "Search"}));
 }
 

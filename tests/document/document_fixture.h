@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QMenu>
 
 #include <string>
 #include <vector>
@@ -17,7 +18,10 @@
 #include "foundation/file_io.h"
 #include "foundation/plist.h"
 #include "model/record_file.h"
+#include "platform/application.h"
 #include "platform/document_controller.h"
+#include "platform/responder.h"
+#include "platform/toolbar.h"
 #include "support/gui_support.h"
 #include "support/tree_builder.h"
 
@@ -56,6 +60,16 @@ inline PlistValue defaultTemplate() {
     return readPlist(bytes);
 }
 
+// The Find menu's commands, in its order: Find…, Find Next, Find Previous,
+// Use Selection for Find.
+inline std::vector<QAction*> addFindCommands(QMenu* menu) {
+    return {makeMenuItem(menu, "Find…", "performFindPanelAction:", {}, kFindPanelActionShowFindPanel),
+            makeMenuItem(menu, "Find Next", "performFindPanelAction:", {}, kFindPanelActionNext),
+            makeMenuItem(menu, "Find Previous", "performFindPanelAction:", {}, kFindPanelActionPrevious),
+            makeMenuItem(menu, "Use Selection for Find", "performFindPanelAction:", {},
+                         kFindPanelActionSetFindString)};
+}
+
 class TestDocumentController : public DocumentController {
 protected:
     Document* makeUntitledDocument() override { return new MyDocument; }
@@ -73,6 +87,13 @@ protected:
     void TearDown() override { test_support::closeAllDocuments(controller); }
 
     MyDocument* newDocument() { return static_cast<MyDocument*>(controller.newDocument()); }
+    // A new document in the key window, as the New command leaves it.
+    MyDocument* newKeyDocument() {
+        MyDocument* document = newDocument();
+        QApplication::setActiveWindow(document->documentWindow());
+        processPendingEvents();
+        return document;
+    }
     MyDocument* open(const QString& path) {
         return static_cast<MyDocument*>(controller.openDocumentWithContentsOfFile(path));
     }
@@ -80,6 +101,29 @@ protected:
     MyDocument* documentShowing(const ZRBicycleListPtr& root, const QString& path) {
         writeFileAtomically(path.toStdString(), writeRecordFile(*root));
         return open(path);
+    }
+
+    // A document showing ROOT's tree from the file NAME, in the key window.
+    MyDocument* keyDocumentShowing(const ZRBicycleListPtr& root, const char* name) {
+        MyDocument* document = documentShowing(root, defaults.filePath(QLatin1String(name)));
+        if (document == nullptr) return nullptr;
+        QApplication::setActiveWindow(document->documentWindow());
+        processPendingEvents();
+        return document;
+    }
+
+    // The item at PATH, child indexes from the bike down, in DOCUMENT.
+    static ZRBicycleList* nodeAt(const MyDocument* document, std::initializer_list<std::size_t> path) {
+        const ZRBicycleList* current = document->theBike();
+        for (const std::size_t index : path) current = current->childAtIndex(index).get();
+        return const_cast<ZRBicycleList*>(current);
+    }
+    static long rowOf(const MyDocument* document, const ZRBicycleList* item) {
+        return document->bikeTable()->rowForItem(item);
+    }
+    // ACTION sent to DOCUMENT as a menu item sends it: within one event.
+    static void perform(MyDocument* document, const char* action) {
+        Application::performAsOneEvent([&] { document->performAction(action, nullptr); });
     }
 
     // The rows as the user sees them: indentation by level, then the name.
@@ -92,6 +136,12 @@ protected:
                            static_cast<ZRBicycleList*>(item)->partName());
         }
         return rows;
+    }
+
+    static QStringList toolbarLabels(const MyDocument* document) {
+        QStringList result;
+        for (const auto& item : document->toolbar()->items()) result << item->label();
+        return result;
     }
 
     static std::vector<std::uint8_t> recordBytes(const MyDocument* document) {

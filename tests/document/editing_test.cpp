@@ -38,22 +38,12 @@ protected:
 
     // A document showing ROOT in the key window, everything expanded.
     MyDocument* showing(const ZRBicycleListPtr& root, const char* name = "edit.cogbook") {
-        MyDocument* document = documentShowing(root, defaults.filePath(QLatin1String(name)));
-        if (document == nullptr) return nullptr;
-        QApplication::setActiveWindow(document->documentWindow());
-        document->expandAll();
+        MyDocument* document = keyDocumentShowing(root, name);
+        if (document != nullptr) document->expandAll();
         processPendingEvents();
         return document;
     }
     static OutlineView* outline(const MyDocument* document) { return document->bikeTable(); }
-    static long rowOf(const MyDocument* document, const ZRBicycleList* item) {
-        return outline(document)->rowForItem(item);
-    }
-    static ZRBicycleList* nodeAt(const MyDocument* document, std::initializer_list<std::size_t> path) {
-        const ZRBicycleList* current = document->theBike();
-        for (const std::size_t index : path) current = current->childAtIndex(index).get();
-        return const_cast<ZRBicycleList*>(current);
-    }
     static QLineEdit* editCell(MyDocument* document, const ZRBicycleList* item, const char* column) {
         OutlineView* view = outline(document);
         view->editColumnRowWithEventSelect(view->columnWithIdentifier(QLatin1String(column)), rowOf(document, item),

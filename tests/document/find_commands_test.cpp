@@ -47,10 +47,7 @@ protected:
     void SetUp() override {
         DocumentTest::SetUp();
         previous = setDocumentFindServices(nullptr);
-        makeMenuItem(&menu, "Find…", "performFindPanelAction:", {}, kFindPanelActionShowFindPanel);
-        makeMenuItem(&menu, "Find Next", "performFindPanelAction:", {}, kFindPanelActionNext);
-        makeMenuItem(&menu, "Find Previous", "performFindPanelAction:", {}, kFindPanelActionPrevious);
-        makeMenuItem(&menu, "Use Selection for Find", "performFindPanelAction:", {}, kFindPanelActionSetFindString);
+        test_support::addFindCommands(&menu);
     }
     void TearDown() override {
         DocumentTest::TearDown();
@@ -58,11 +55,7 @@ protected:
     }
 
     MyDocument* showBike(const std::string& name, const char* file) {
-        MyDocument* document =
-            documentShowing(node(name, true, {node("Brakes", true)}), defaults.filePath(QLatin1String(file)));
-        QApplication::setActiveWindow(document->documentWindow());
-        processPendingEvents();
-        return document;
+        return keyDocumentShowing(node(name, true, {node("Brakes", true)}), file);
     }
     // Return in the document's search field, with TEXT in it.
     static void searchFromField(MyDocument* document, const char* text) {

@@ -52,12 +52,6 @@ protected:
         }
         return result;
     }
-    static ZRBicycleList* item(MyDocument* document, std::initializer_list<std::size_t> path) {
-        const ZRBicycleList* at = document->theBike();
-        for (const std::size_t index : path) at = at->childAtIndex(index).get();
-        return const_cast<ZRBicycleList*>(at);
-    }
-    static long rowOf(MyDocument* document, const ZRBicycleList* node) { return document->bikeTable()->rowForItem(node); }
     static void select(MyDocument* document, std::initializer_list<const ZRBicycleList*> nodes) {
         OutlineView* view = document->bikeTable();
         view->deselectAll();
@@ -122,17 +116,14 @@ protected:
         result.dropped = drop.isAccepted();
         return result;
     }
-    static void command(MyDocument* document, const char* action) {
-        Application::performAsOneEvent([&] { document->performAction(action, nullptr); });
-    }
-    static void undo(MyDocument* document) { command(document, "undo:"); }
+    static void undo(MyDocument* document) { perform(document, "undo:"); }
     static std::string undoName(MyDocument* document) { return document->undoManager().undoActionName(); }
 };
 
 TEST_F(PasteboardTest, DropsOntoTheDraggedItemsOrBelowThemAreRefused) {
     MyDocument* document = openFourItems();
-    ZRBicycleList* c = item(document, {2});
-    ZRBicycleList* c1 = item(document, {2, 0});
+    ZRBicycleList* c = nodeAt(document, {2});
+    ZRBicycleList* c1 = nodeAt(document, {2, 0});
     select(document, {c});
     const auto data = startDrag(document, {c});
     for (const bool copy : {false, true}) {
@@ -152,21 +143,21 @@ TEST_F(PasteboardTest, DropsOntoTheDraggedItemsOrBelowThemAreRefused) {
 
 TEST_F(PasteboardTest, DropsOntoAnEntryLandBeforeItAndOntoAPartAtItsTop) {
     MyDocument* document = openFourItems();
-    ZRBicycleList* b = item(document, {1});
-    ZRBicycleList* d = item(document, {3});
+    ZRBicycleList* b = nodeAt(document, {1});
+    ZRBicycleList* d = nodeAt(document, {3});
 
     // An unselected row dragged alone becomes the selection.
-    select(document, {item(document, {0})});
+    select(document, {nodeAt(document, {0})});
     auto data = startDrag(document, {d});
     EXPECT_EQ(selected(document), std::vector<const void*>{d});
     ASSERT_TRUE(drop(document, data.get(), document, pointAt(document, b, At::On)));
     EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "D", "B", "C"}));
-    EXPECT_EQ(item(document, {1}), d) << "moved, not copied";
+    EXPECT_EQ(nodeAt(document, {1}), d) << "moved, not copied";
     EXPECT_EQ(undoName(document), "Move");
 
     // A copy (the copy modifier held) onto a part goes first in it, named
     // after it; the original stays.
-    ZRBicycleList* c = item(document, {3});
+    ZRBicycleList* c = nodeAt(document, {3});
     data = startDrag(document, {b});
     ASSERT_TRUE(drop(document, data.get(), document, pointAt(document, c, At::On), true));
     EXPECT_EQ(undoName(document), "Copy");
@@ -186,9 +177,9 @@ TEST_F(PasteboardTest, DropsOntoAnEntryLandBeforeItAndOntoAPartAtItsTop) {
 
 TEST_F(PasteboardTest, MovingTwoItemsWithinTheirParent) {
     MyDocument* document = openFourItems();
-    ZRBicycleList* a = item(document, {0});
-    ZRBicycleList* b = item(document, {1});
-    ZRBicycleList* d = item(document, {3});
+    ZRBicycleList* a = nodeAt(document, {0});
+    ZRBicycleList* b = nodeAt(document, {1});
+    ZRBicycleList* d = nodeAt(document, {3});
     const auto original = recordBytes(document);
 
     // Between C and D: C, A, B, D, both selected in their order.
@@ -216,33 +207,33 @@ TEST_F(PasteboardTest, MovingTwoItemsWithinTheirParent) {
 
 TEST_F(PasteboardTest, PasteGoesWhereTheSelectionSays) {
     MyDocument* document = openFourItems(QStringLiteral("Paste place.cogbook"));
-    ZRBicycleList* a = item(document, {0});
-    ZRBicycleList* b = item(document, {1});
-    ZRBicycleList* c = item(document, {2});
-    select(document, {item(document, {2, 0})});
-    command(document, "copy:");
+    ZRBicycleList* a = nodeAt(document, {0});
+    ZRBicycleList* b = nodeAt(document, {1});
+    ZRBicycleList* c = nodeAt(document, {2});
+    select(document, {nodeAt(document, {2, 0})});
+    perform(document, "copy:");
     EXPECT_FALSE(document->isDocumentEdited()) << "copying changes nothing";
 
     // A part selected: at its top, named after it.
     select(document, {a});
-    command(document, "paste:");
+    perform(document, "paste:");
     EXPECT_EQ(undoName(document), "Paste");
     EXPECT_EQ(names(a), std::vector<std::string>{"c1"});
     EXPECT_EQ(a->childAtIndex(0)->partName(), "A");
 
     // An entry selected: right below it.
     select(document, {b});
-    command(document, "paste:");
+    perform(document, "paste:");
     EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "B", "c1", "C", "D"}));
-    EXPECT_EQ(item(document, {2})->partName(), "Bike")
+    EXPECT_EQ(nodeAt(document, {2})->partName(), "Bike")
         << "an entry at the top level takes the bike's own name, not the window's";
 
     // Nothing, or several rows: the top of the bike. Pasted twice, both
     // copies stay, told apart by their creation dates.
     document->bikeTable()->deselectAll();
-    command(document, "paste:");
+    perform(document, "paste:");
     select(document, {a, c});
-    command(document, "paste:");
+    perform(document, "paste:");
     ASSERT_EQ(names(document->theBike()).size(), 7u);
     EXPECT_EQ(names(document->theBike())[0], "c1");
     EXPECT_EQ(names(document->theBike())[1], "c1");
@@ -255,31 +246,31 @@ TEST_F(PasteboardTest, PasteGoesWhereTheSelectionSays) {
 
 TEST_F(PasteboardTest, ManyItemsCopiedKeepTheirOrderAndLeaveOutWhatTravelsWithAnAncestor) {
     MyDocument* document = openFourItems();
-    ZRBicycleList* a = item(document, {0});
-    ZRBicycleList* c = item(document, {2});
-    ZRBicycleList* c1 = item(document, {2, 0});
+    ZRBicycleList* a = nodeAt(document, {0});
+    ZRBicycleList* c = nodeAt(document, {2});
+    ZRBicycleList* c1 = nodeAt(document, {2, 0});
     select(document, {c, c1, a});
-    command(document, "copy:");
+    perform(document, "copy:");
     const QString text = QGuiApplication::clipboard()->text();
     EXPECT_TRUE(text.contains(QLatin1String("\tA\n")) && text.contains(QLatin1String("\tC\tc1\n"))) << text.toStdString();
 
-    select(document, {item(document, {3})});
-    command(document, "paste:");
+    select(document, {nodeAt(document, {3})});
+    perform(document, "paste:");
     EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "B", "C", "D", "A", "C"}))
         << "c1 comes once, inside its part";
-    EXPECT_EQ(names(item(document, {5})), std::vector<std::string>{"c1"});
-    EXPECT_EQ(selected(document), (std::vector<const void*>{item(document, {4}), item(document, {5})}));
+    EXPECT_EQ(names(nodeAt(document, {5})), std::vector<std::string>{"c1"});
+    EXPECT_EQ(selected(document), (std::vector<const void*>{nodeAt(document, {4}), nodeAt(document, {5})}));
 }
 
 TEST_F(PasteboardTest, DeleteAndCutUndoAsOneStepEach) {
     MyDocument* document = openFourItems();
-    ZRBicycleList* c = item(document, {2});
-    ZRBicycleList* c1 = item(document, {2, 0});
+    ZRBicycleList* c = nodeAt(document, {2});
+    ZRBicycleList* c1 = nodeAt(document, {2, 0});
     const auto original = recordBytes(document);
 
     // A part with one of its entries: one step puts both back.
     select(document, {c, c1});
-    command(document, "delete:");
+    perform(document, "delete:");
     EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "B", "D"}));
     EXPECT_EQ(undoName(document), "Delete");
     EXPECT_EQ(document->undoManager().undoStepCount(), 1u);
@@ -289,11 +280,11 @@ TEST_F(PasteboardTest, DeleteAndCutUndoAsOneStepEach) {
     // Cut leaves the part selected; Paste puts the entry back at its top.
     // Two steps.
     select(document, {c1});
-    command(document, "cut:");
+    perform(document, "cut:");
     EXPECT_EQ(c->numberOfChildren(), 0u);
     EXPECT_EQ(selected(document), std::vector<const void*>{c});
     EXPECT_EQ(undoName(document), "Cut");
-    command(document, "paste:");
+    perform(document, "paste:");
     EXPECT_EQ(undoName(document), "Paste");
     EXPECT_EQ(names(c), std::vector<std::string>{"c1"});
     EXPECT_EQ(document->undoManager().undoStepCount(), 2u);
@@ -303,9 +294,9 @@ TEST_F(PasteboardTest, DeleteAndCutUndoAsOneStepEach) {
 
     // With nothing selected: Delete does nothing, Cut and Copy beep.
     document->bikeTable()->deselectAll();
-    command(document, "delete:");
-    command(document, "cut:");
-    command(document, "copy:");
+    perform(document, "delete:");
+    perform(document, "cut:");
+    perform(document, "copy:");
     EXPECT_EQ(alerts.beeps, 2);
     EXPECT_EQ(recordBytes(document), original);
 }
@@ -344,21 +335,21 @@ TEST_F(PasteboardTest, ACommandOnManyItemsRefreshesTheOutlineOnce) {
     const auto reloadsFor = [&](std::initializer_list<const ZRBicycleList*> nodes, const char* action) {
         select(document, nodes);
         counting.topLevelAsked = 0;
-        command(document, action);
+        perform(document, action);
         return counting.topLevelAsked;
     };
-    const int one = reloadsFor({item(document, {0})}, "delete:");
+    const int one = reloadsFor({nodeAt(document, {0})}, "delete:");
     EXPECT_GE(one, 1);
     undo(document);
-    EXPECT_EQ(reloadsFor({item(document, {0}), item(document, {1}), item(document, {2, 0}), item(document, {3})},
+    EXPECT_EQ(reloadsFor({nodeAt(document, {0}), nodeAt(document, {1}), nodeAt(document, {2, 0}), nodeAt(document, {3})},
                          "delete:"),
               one);
     EXPECT_EQ(names(document->theBike()), std::vector<std::string>{"C"});
     counting.topLevelAsked = 0;
     undo(document);
     EXPECT_EQ(counting.topLevelAsked, one) << "and so does its undo";
-    EXPECT_EQ(reloadsFor({item(document, {0}), item(document, {1}), item(document, {3})}, "copy:"), 0);
-    EXPECT_EQ(reloadsFor({item(document, {2})}, "paste:"), one);
+    EXPECT_EQ(reloadsFor({nodeAt(document, {0}), nodeAt(document, {1}), nodeAt(document, {3})}, "copy:"), 0);
+    EXPECT_EQ(reloadsFor({nodeAt(document, {2})}, "paste:"), one);
     view->setDataSource(document);
 }
 
@@ -366,17 +357,17 @@ TEST_F(PasteboardTest, AMoveBetweenDocumentsIsRecordedInEach) {
     MyDocument* source = openFourItems(QStringLiteral("source.cogbook"));
     MyDocument* target = openFourItems(QStringLiteral("target.cogbook"));
     const auto sourceBytes = recordBytes(source);
-    ZRBicycleList* a = item(source, {0});
-    ZRBicycleList* c = item(source, {2});
+    ZRBicycleList* a = nodeAt(source, {0});
+    ZRBicycleList* c = nodeAt(source, {2});
     // The drag began in the source's window, which stays the key window.
     QApplication::setActiveWindow(source->documentWindow());
     select(source, {a, c});
     const auto data = startDrag(source, {a, c});
-    ASSERT_TRUE(drop(target, data.get(), source, pointAt(target, item(target, {1}), At::Above)));
+    ASSERT_TRUE(drop(target, data.get(), source, pointAt(target, nodeAt(target, {1}), At::Above)));
 
     EXPECT_EQ(names(source->theBike()), (std::vector<std::string>{"B", "D"}));
     EXPECT_EQ(names(target->theBike()), (std::vector<std::string>{"A", "A", "C", "B", "C", "D"}));
-    EXPECT_EQ(selected(target), (std::vector<const void*>{item(target, {1}), item(target, {2})}));
+    EXPECT_EQ(selected(target), (std::vector<const void*>{nodeAt(target, {1}), nodeAt(target, {2})}));
     EXPECT_TRUE(source->isDocumentEdited());
     EXPECT_TRUE(target->isDocumentEdited());
     EXPECT_EQ(undoName(source), "Move");
@@ -404,7 +395,7 @@ TEST_F(PasteboardTest, AMoveBetweenDocumentsIsRecordedInEach) {
 TEST_F(PasteboardTest, DataFromElsewhereIsCopiedOrRefused) {
     MyDocument* document = openFourItems();
     const auto original = recordBytes(document);
-    ZRBicycleList* b = item(document, {1});
+    ZRBicycleList* b = nodeAt(document, {1});
     OutlineView* view = document->bikeTable();
 
     // Items from another run of the program: copied, whatever the keys say.
@@ -441,11 +432,11 @@ TEST_F(PasteboardTest, DataFromElsewhereIsCopiedOrRefused) {
         clip->setText(QStringLiteral("text too"));
         QGuiApplication::clipboard()->setMimeData(clip);
         select(document, {b});
-        command(document, "paste:");
+        perform(document, "paste:");
         EXPECT_EQ(alerts.beeps, ++beeps);
     }
     QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
-    command(document, "paste:");
+    perform(document, "paste:");
     EXPECT_EQ(alerts.beeps, ++beeps);
     EXPECT_EQ(recordBytes(document), original);
     EXPECT_EQ(document->undoManager().undoStepCount(), 0u);
@@ -470,14 +461,14 @@ TEST_F(PasteboardTest, ItemsThatWouldNestDeeperThanARecordMayAreRefused) {
 
     // Under part C it would be one level too deep to open again.
     const auto original = recordBytes(document);
-    select(document, {item(document, {2})});
-    command(document, "paste:");
+    select(document, {nodeAt(document, {2})});
+    perform(document, "paste:");
     EXPECT_EQ(alerts.beeps, 1);
     EXPECT_EQ(recordBytes(document), original);
 
     // At the top it just fits.
     document->bikeTable()->deselectAll();
-    command(document, "paste:");
+    perform(document, "paste:");
     EXPECT_EQ(alerts.beeps, 1);
     EXPECT_EQ(names(document->theBike()).front(), "Deep");
 }

@@ -77,10 +77,6 @@ protected:
         return bike;
     }
 
-    void runCommand(MyDocument* document, const char* command) {
-        Application::performAsOneEvent([&] { document->performAction(command, nullptr); });
-    }
-
     std::vector<test_support::PdfPage> printedPages() { return readPdfPages(panels.pdfPath); }
 
     ScriptedPrintPanels panels{defaults.filePath(QStringLiteral("printed.pdf"))};
@@ -91,7 +87,7 @@ TEST_F(PrintingTest, PrintAndPreviewShowTheRecordsPlainTextOnHeadedPages) {
     ASSERT_NE(document, nullptr);
     const std::string text = *document->theBike()->stringFromBicycleList();
 
-    runCommand(document, "printDocument:");
+    perform(document, "printDocument:");
     EXPECT_EQ(panels.panels, 1);
     auto pages = printedPages();
     ASSERT_GE(pages.size(), 2u);
@@ -108,14 +104,14 @@ TEST_F(PrintingTest, PrintAndPreviewShowTheRecordsPlainTextOnHeadedPages) {
     EXPECT_EQ(panels.panels, 2);
     EXPECT_EQ(withoutSpace(bodiesOf(printedPages())), withoutSpace(text));
     QFile::remove(panels.pdfPath);
-    runCommand(document, "printPreview:");
+    perform(document, "printPreview:");
     EXPECT_EQ(panels.previews, 1);
     EXPECT_EQ(printedPages().size(), pages.size());
 
     // A cancelled print panel prints nothing.
     QFile::remove(panels.pdfPath);
     panels.print = false;
-    runCommand(document, "printDocument:");
+    perform(document, "printDocument:");
     EXPECT_FALSE(QFile::exists(panels.pdfPath));
     EXPECT_FALSE(document->isDocumentEdited());
 }
@@ -125,7 +121,7 @@ TEST_F(PrintingTest, AnEmptyRecordPrintsOneEmptyPage) {
                                                          ZRSWPreferredBike);
     MyDocument* document = newDocument();
     ASSERT_NE(document, nullptr);
-    runCommand(document, "printDocument:");
+    perform(document, "printDocument:");
     const auto pages = printedPages();
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(withoutSpace(pages[0].body), "");
@@ -133,16 +129,13 @@ TEST_F(PrintingTest, AnEmptyRecordPrintsOneEmptyPage) {
 }
 
 TEST_F(PrintingTest, PrintingRecordsNoStepOfItsOwn) {
-    MyDocument* first = newDocument();
-    MyDocument* second = newDocument();
+    MyDocument* second = newKeyDocument();
+    MyDocument* first = newKeyDocument();
     ASSERT_TRUE(first && second);
-    test_support::processPendingEvents(); // the windows' own activation
-    QApplication::setActiveWindow(first->documentWindow());
-    test_support::processPendingEvents();
 
     // One row selected, its notes unchanged: no document becomes edited.
     first->bikeTable()->selectRowByExtendingSelection(0, false);
-    runCommand(first, "printDocument:");
+    perform(first, "printDocument:");
     EXPECT_EQ(panels.panels, 1);
     EXPECT_FALSE(first->isDocumentEdited());
     EXPECT_FALSE(second->isDocumentEdited());
@@ -154,14 +147,14 @@ TEST_F(PrintingTest, PrintingRecordsNoStepOfItsOwn) {
     test_support::typeAt(first->notesView(), QStringLiteral("Greased"), 10.0);
     ASSERT_EQ(first->undoManager().undoStepCount(), 1u);
     EXPECT_EQ(first->undoManager().undoActionName(), "Notes Change");
-    runCommand(first, "printDocument:");
+    perform(first, "printDocument:");
     EXPECT_EQ(first->undoManager().undoStepCount(), 1u);
     EXPECT_NE(bodiesOf(printedPages()).find("Greased"), std::string::npos);
 
     // Undone, the document is as saved again, and printing keeps it so.
     first->undoManager().undo();
     EXPECT_FALSE(first->isDocumentEdited());
-    runCommand(first, "printDocument:");
+    perform(first, "printDocument:");
     EXPECT_FALSE(first->isDocumentEdited());
     EXPECT_EQ(first->undoManager().undoStepCount(), 0u);
     EXPECT_FALSE(second->isDocumentEdited());
@@ -179,7 +172,7 @@ TEST_F(PrintingTest, ExportWritesThePdfOrNothing) {
     EXPECT_EQ(panels.suggestedPaths[0], defaults.filePath(QStringLiteral("Tandem.pdf")));
 
     panels.chosenPath = defaults.filePath(QStringLiteral("history.pdf"));
-    runCommand(document, "exportDocumentAsPDF:");
+    perform(document, "exportDocumentAsPDF:");
     EXPECT_EQ(withoutSpace(bodiesOf(readPdfPages(panels.chosenPath))), withoutSpace(text));
     EXPECT_TRUE(alerts.messages.empty());
 

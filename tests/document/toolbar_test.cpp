@@ -21,17 +21,6 @@ using test_support::processPendingEvents;
 
 class ToolbarTest : public test_support::DocumentTest {
 protected:
-    MyDocument* show() {
-        MyDocument* document = newDocument();
-        QApplication::setActiveWindow(document->documentWindow());
-        processPendingEvents();
-        return document;
-    }
-    static QStringList labels(const MyDocument* document) {
-        QStringList result;
-        for (const auto& item : document->toolbar()->items()) result << item->label();
-        return result;
-    }
     static ToolbarItem* item(const MyDocument* document, const char* identifier) {
         for (const auto& each : document->toolbar()->items()) {
             if (each->itemIdentifier() == QLatin1String(identifier)) return each.get();
@@ -41,8 +30,8 @@ protected:
 };
 
 TEST_F(ToolbarTest, DefaultItemsInOrderWithASearchFieldOfBoundedWidth) {
-    MyDocument* document = show();
-    EXPECT_EQ(labels(document), QStringList({"Add Entry for Part", "Add Subpart", "Expand All", "Collapse All",
+    MyDocument* document = newKeyDocument();
+    EXPECT_EQ(toolbarLabels(document), QStringList({"Add Entry for Part", "Add Subpart", "Expand All", "Collapse All",
                                              "Add Entry for Bike", "Add Part", "Search"}));
     for (const auto& each : document->toolbar()->items()) {
         if (each->view() == nullptr) {
@@ -69,7 +58,7 @@ TEST_F(ToolbarTest, DefaultItemsInOrderWithASearchFieldOfBoundedWidth) {
 }
 
 TEST_F(ToolbarTest, SelectionDependentItemsNeedExactlyOneRow) {
-    MyDocument* document = show();
+    MyDocument* document = newKeyDocument();
     auto enabled = [&] {
         document->toolbar()->validateVisibleItems();
         QStringList on;
@@ -95,7 +84,7 @@ TEST_F(ToolbarTest, ADamagedSavedArrangementShowsOnlyAllowedItemsOnce) {
                                              PlistValue("NSToolbarSpaceItem"), PlistValue("NSToolbarSpaceItem")}));
     saved.emplace_back("Display Mode", PlistValue(std::int64_t{99}));
     UserDefaults::standardUserDefaults().setObjectForKey(PlistValue(std::move(saved)), MyDocToolbarIdentifier);
-    MyDocument* document = show();
+    MyDocument* document = newKeyDocument();
     EXPECT_EQ(document->toolbar()->itemIdentifiers(),
               QStringList({"Add Part Item Identifier", "NSToolbarSpaceItem", "NSToolbarSpaceItem"}));
     EXPECT_EQ(document->toolbar()->displayMode(), ToolbarDisplayMode::IconAndLabel);
@@ -104,7 +93,7 @@ TEST_F(ToolbarTest, ADamagedSavedArrangementShowsOnlyAllowedItemsOnce) {
     processPendingEvents();
 
     UserDefaults::standardUserDefaults().setObjectForKey(PlistValue("not a toolbar"), MyDocToolbarIdentifier);
-    EXPECT_EQ(show()->toolbar()->items().size(), 7u);
+    EXPECT_EQ(newKeyDocument()->toolbar()->items().size(), 7u);
 }
 
 } // namespace

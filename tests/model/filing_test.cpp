@@ -1,5 +1,6 @@
-// Filing children: insertion, bulk filing, and the rules every way into a
-// child list shares (unique keys, links, refusals that change nothing).
+// Filing and removing children: insertion, bulk filing, and the rules every
+// way into or out of a child list shares (unique keys, links, refusals that
+// change nothing).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,20 +49,16 @@ TEST(ZRBicycleListInsertion, FilesChildrenInOrderAndRollsTheDateUpOneLevel) {
     EXPECT_EQ(first->childIndex(), 0);
     EXPECT_EQ(last->childIndex(), 1);
     EXPECT_EQ(wheel->children()->find(last->creationDate()), last);
-}
 
-TEST(ZRBicycleListInsertion, CollidingCreationDateIsReplacedNotTheSiblings) {
-    auto bike = part("Bike");
-    auto a = entry("A");
-    auto b = entry("B");
-    b->setCreationDate(a->creationDate());
-    bike->addChildPartOrEntry(a);
-    const std::string original = a->creationDate();
-    bike->addChildPartOrEntry(b);
-    EXPECT_EQ(a->creationDate(), original);
-    EXPECT_NE(b->creationDate(), original);
-    EXPECT_EQ(bike->children()->find(original), a);
-    EXPECT_EQ(bike->children()->find(b->creationDate()), b);
+    // A colliding creation date is replaced, not the sibling's.
+    auto clash = entry("Wheel", "Clash");
+    const std::string original = first->creationDate();
+    clash->setCreationDate(original);
+    wheel->addChildPartOrEntry(clash);
+    EXPECT_EQ(first->creationDate(), original);
+    EXPECT_NE(clash->creationDate(), original);
+    EXPECT_EQ(wheel->children()->find(original), first);
+    EXPECT_EQ(wheel->children()->find(clash->creationDate()), clash);
 }
 
 TEST_F(QuietLog, RefusedInsertionsLeaveBothNodesAsTheyWere) {
@@ -124,6 +121,7 @@ TEST_F(QuietLog, FilingManyAtOnceMatchesFilingOneByOne) {
     EXPECT_EQ(wheel->numberOfChildren(), 0u);
     EXPECT_EQ(fresh->parent(), nullptr);
 }
+
 TEST(ZRBicycleListFiling, FilesARunInPlaceKeepingDatesWhenAsked) {
     auto bike = part("Bike");
     auto first = entry("First", "", 10);
@@ -203,6 +201,39 @@ TEST(ZRBicycleListFiling, ACopyAndItsSourceKeepTheirOwnChildren) {
     EXPECT_EQ(twin->numberOfChildren(), 0u);
     EXPECT_EQ(source->numberOfChildren(), 1u);
     EXPECT_EQ(findInvariantViolation(*source), std::nullopt);
+}
+
+TEST(ZRBicycleListRemoval, GoesByKeyKeepingTheParentLinkAndTheEmptyList) {
+    auto bike = part("Bike");
+    auto a = entry("A");
+    auto b = entry("B");
+    bike->addChildrenPartsOrEntries({a, b});
+    // A copy has its source's key and so removes the source.
+    bike->removeChild(*a->copyWithZone());
+    EXPECT_EQ(bike->childKeyArray(), std::vector<std::string>{b->creationDate()});
+    bike->removeChild(*entry("nobody"));
+    EXPECT_EQ(bike->numberOfChildren(), 1u);
+    bike->removeChild(*b);
+    ASSERT_NE(bike->children(), nullptr);
+    EXPECT_TRUE(bike->children()->empty());
+    EXPECT_FALSE(bike->hasChildren());
+    EXPECT_EQ(b->parent(), bike);
+    EXPECT_EQ(b->childIndex(), kZRNotFound);
+    // Putting it back where it was, as undo does.
+    bike->insertChildPartOrEntryAtIndex(b, 0);
+    EXPECT_EQ(b->childIndex(), 0);
+}
+
+TEST(ZRBicycleListRemoval, PropagationRenamesOnlyDirectEntries) {
+    auto linkEntry = entry("Quick link", "Replaced");
+    auto link = part("Quick link", {linkEntry});
+    auto chain = part("Chain", {entry("Chain", "Lube"), link, entry("Chain", "Swap")});
+    chain->propagatePartName("KMC chain");
+    EXPECT_EQ(chain->childAtIndex(0)->partName(), "KMC chain");
+    EXPECT_EQ(chain->childAtIndex(2)->partName(), "KMC chain");
+    EXPECT_EQ(link->partName(), "Quick link");
+    EXPECT_EQ(linkEntry->partName(), "Quick link");
+    EXPECT_EQ(chain->partName(), "Chain"); // the caller renames the part itself
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "foundation/keyed_archive.h"
 #include "foundation/xml_plist.h"
@@ -176,33 +177,21 @@ TEST(RecordFile, RefusesWhatIsNotARecordWithAReason) {
 }
 
 TEST(RecordFile, RefusesTreesThatBreakTheNodeInvariants) {
-    auto expectRefused = [](std::vector<RawNode> nodes, const std::string& reason) {
+    const std::vector<std::pair<std::function<void(std::vector<RawNode>&)>, std::string>> damages = {
+        {[](auto& nodes) { nodes[2].parent = 0; }, "names another parent"},
+        {[](auto& nodes) { nodes[1].hasChildren = false; }, "holds some"},
+        {[](auto& nodes) { nodes[1].expandable = false; }, "service entry but holds items"},
+        {[](auto& nodes) { nodes[1].keys = {"99"}; }, "not its creation date"},
+        {[](auto& nodes) { nodes[0].children = {1, 1}; }, "files two items under one key"},
+        {[](auto& nodes) { nodes[0].parent = 1; }, "filed under another item"}, // the bike under its own part
+        {[](auto& nodes) { nodes[0].children = {1, 2}; }, "another parent"},   // one entry under two parents
+    };
+    for (const auto& [damage, reason] : damages) {
+        auto nodes = goodRaw();
+        damage(nodes);
         const std::string message = refusal(writeRaw(nodes));
         EXPECT_NE(message.find(reason), std::string::npos) << message;
-    };
-    auto nodes = goodRaw();
-    nodes[2].parent = 0;
-    expectRefused(nodes, "names another parent");
-    nodes = goodRaw();
-    nodes[1].hasChildren = false;
-    expectRefused(nodes, "holds some");
-    nodes = goodRaw();
-    nodes[1].expandable = false;
-    expectRefused(nodes, "service entry but holds items");
-    nodes = goodRaw();
-    nodes[1].keys = {"99"};
-    expectRefused(nodes, "not its creation date");
-    nodes = goodRaw();
-    nodes[0].children = {1, 1};
-    expectRefused(nodes, "files two items under one key");
-    nodes = goodRaw();
-    nodes[0].parent = 1; // the bike filed under its own part
-    expectRefused(nodes, "filed under another item");
-
-    // One entry filed under two parents.
-    nodes = goodRaw();
-    nodes[0].children = {1, 2};
-    expectRefused(nodes, "another parent");
+    }
 }
 
 TEST(RecordFile, RefusesTreesDeeperThanTheLimitButReadsOnesAtIt) {

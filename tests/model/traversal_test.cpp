@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/ZRBicycleList.h"
 #include "tree_helpers.h"
 
@@ -35,37 +37,21 @@ struct ExampleTree {
     }
 };
 
-TEST(Traversal, WalksPreOrderForwardAndItsReverseBackward) {
+TEST(Traversal, WalksPreOrderForwardAndItsReverseBackwardNeverAnsweringTheRoot) {
     ExampleTree tree;
-    tree.s->prepareAsRootOfSubtree();
-    EXPECT_EQ(walk(tree.s, true), "ABCDE");
-    EXPECT_EQ(tree.s->nextPartOrEntry(), nullptr); // cursors stay at the end
-    tree.s->prepareAsRootOfSubtree();
-    EXPECT_EQ(walk(tree.s, false), "EDCBA");
-    tree.s->prepareAsRootOfSubtree();
-    EXPECT_EQ(walk(tree.s, true), "ABCDE"); // preparing again resets every cursor
-}
-
-TEST(Traversal, WholeTreeFromTheTopNeverAnswersTheTop) {
-    ExampleTree tree;
-    tree.top->prepareAsRootOfSubtree();
-    EXPECT_EQ(walk(tree.top, true), "SABCDEZ");
-    tree.top->prepareAsRootOfSubtree();
-    EXPECT_EQ(walk(tree.top, false), "ZEDCBAS");
-}
-
-TEST(Traversal, SmallTreesEndAtOnce) {
-    auto bike = part("Bike");
-    bike->prepareAsRootOfSubtree();
-    EXPECT_EQ(bike->nextPartOrEntry(), nullptr);
-    bike->prepareAsRootOfSubtree();
-    EXPECT_EQ(bike->previousPartOrEntry(), nullptr);
-
-    bike->addChildPartOrEntry(entry("Only"));
-    bike->prepareAsRootOfSubtree();
-    EXPECT_EQ(walk(bike, true), "Only");
-    bike->prepareAsRootOfSubtree();
-    EXPECT_EQ(walk(bike, false), "Only");
+    const auto lone = part("Bike");
+    const auto single = part("Bike", {entry("Only")});
+    const std::vector<std::tuple<ZRBicycleListPtr, bool, std::string>> walks = {
+        {tree.s, true, "ABCDE"},  {tree.s, false, "EDCBA"},  {tree.top, true, "SABCDEZ"}, {tree.top, false, "ZEDCBAS"},
+        {lone, true, ""},         {lone, false, ""},         {single, true, "Only"},     {single, false, "Only"},
+        {tree.s, true, "ABCDE"}, // preparing again resets every cursor
+    };
+    for (const auto& [root, forward, expected] : walks) {
+        SCOPED_TRACE(root->partName() + (forward ? " forward" : " backward"));
+        root->prepareAsRootOfSubtree();
+        EXPECT_EQ(walk(root, forward), expected);
+    }
+    EXPECT_EQ(tree.s->nextPartOrEntry(), nullptr) << "cursors stay at the end";
 }
 
 TEST(Traversal, AStepOutsideThePreparedSubtreeStartsANewWalkThere) {

@@ -12,52 +12,10 @@
 #include <stdexcept>
 
 #include "platform/disk_change_bar.h"
-#include "platform/document.h"
-#include "platform/document_controller.h"
-#include "support/gui_support.h"
+#include "platform/text_document_fixture.h"
 
-namespace cogbook {
+namespace cogbook::test_support {
 namespace {
-
-using test_support::processPendingEvents;
-
-class NoteDocument : public Document {
-public:
-    std::string text;
-
-    std::vector<std::uint8_t> dataRepresentationOfType(const QString&) override { return {text.begin(), text.end()}; }
-    bool loadDataRepresentationOfType(std::vector<std::uint8_t> data, const QString&) override {
-        const std::string incoming(data.begin(), data.end());
-        if (incoming.starts_with("bad")) throw std::runtime_error("not a note");
-        text = incoming;
-        return true;
-    }
-    void edit(const std::string& replacement) {
-        text = replacement;
-        updateChangeCount(ChangeDone);
-    }
-
-protected:
-    DocumentWindow* makeWindow() override { return new DocumentWindow; }
-};
-
-class NoteController : public DocumentController {
-protected:
-    Document* makeUntitledDocument() override { return new NoteDocument; }
-    Document* makeDocumentForReading() override { return new NoteDocument; }
-};
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Writes in place, as a simple editor does.
-void writeInPlace(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 // Writes a new file and renames it over the old one, as careful programs do:
 // the path then names another file.
@@ -73,23 +31,10 @@ template <typename Condition> bool eventually(Condition condition) {
     return QTest::qWaitFor(condition, 10000);
 }
 
-class DiskChangesTest : public testing::Test {
+class DiskChangesTest : public TextDocumentTest {
 protected:
-    void TearDown() override { test_support::closeAllDocuments(controller); }
-
-    NoteDocument* open(const QString& name, const QByteArray& content) {
-        const QString path = defaults.filePath(name);
-        writeInPlace(path, content);
-        auto* document = static_cast<NoteDocument*>(controller.openDocumentWithContentsOfFile(path));
-        EXPECT_NE(document, nullptr);
-        return document;
-    }
     std::deque<ChangedFileAnswer> changedFileAnswers;
     QStringList changedFileQuestions;
-
-    test_support::ScratchDefaults defaults;
-    test_support::ScriptedAlerts alerts;
-    NoteController controller;
 
     void SetUp() override {
         // The question goes through the dialog hooks like every other one.
@@ -109,7 +54,7 @@ protected:
 };
 
 TEST_F(DiskChangesTest, SavingOverAFileChangedSinceAsksAndEachAnswerDoesWhatItSays) {
-    NoteDocument* document = open("ride.txt", "mine, as read");
+    TextDocument* document = open("ride.txt", "mine, as read");
     ASSERT_NE(document, nullptr);
     const QString path = document->fileName();
     // A file nobody else touched saves without a question.
@@ -152,7 +97,7 @@ TEST_F(DiskChangesTest, SavingOverAFileChangedSinceAsksAndEachAnswerDoesWhatItSa
 }
 
 TEST_F(DiskChangesTest, AnUneditedDocumentFollowsItsFileAndAnUnreadableVersionIsShownNotTaken) {
-    NoteDocument* document = open("ride.txt", "first");
+    TextDocument* document = open("ride.txt", "first");
     ASSERT_NE(document, nullptr);
     const QString path = document->fileName();
 
@@ -173,7 +118,7 @@ TEST_F(DiskChangesTest, AnUneditedDocumentFollowsItsFileAndAnUnreadableVersionIs
     ASSERT_TRUE(eventually([&] { return bar->isVisibleTo(document->window()); }));
     EXPECT_EQ(document->text, "mine");
     EXPECT_TRUE(bar->message().contains("ride.txt"));
-    EXPECT_TRUE(bar->message().contains("not a note"));
+    EXPECT_TRUE(bar->message().contains("not a text record"));
     EXPECT_TRUE(alerts.messages.empty());
     // Readable again: taken, and the bar goes.
     writeInPlace(path, "fourth, repaired");
@@ -182,7 +127,7 @@ TEST_F(DiskChangesTest, AnUneditedDocumentFollowsItsFileAndAnUnreadableVersionIs
 }
 
 TEST_F(DiskChangesTest, AnEditedDocumentOffersReloadOrKeepMine) {
-    NoteDocument* document = open("ride.txt", "as read");
+    TextDocument* document = open("ride.txt", "as read");
     ASSERT_NE(document, nullptr);
     const QString path = document->fileName();
     DiskChangeBar* bar = document->diskChangeBar();
@@ -218,7 +163,7 @@ TEST_F(DiskChangesTest, AnEditedDocumentOffersReloadOrKeepMine) {
 }
 
 TEST_F(DiskChangesTest, ADocumentWhoseFileWentAwayKeepsItsContentAndSaves) {
-    NoteDocument* document = open("ride.txt", "as read");
+    TextDocument* document = open("ride.txt", "as read");
     ASSERT_NE(document, nullptr);
     const QString path = document->fileName();
     document->edit("mine");
@@ -235,7 +180,7 @@ TEST_F(DiskChangesTest, ADocumentWhoseFileWentAwayKeepsItsContentAndSaves) {
     // Its folder gone too: Save asks where to put it.
     QDir folder(defaults.filePath("trip"));
     ASSERT_TRUE(folder.mkpath("."));
-    NoteDocument* moved = open("trip/log.txt", "log");
+    TextDocument* moved = open("trip/log.txt", "log");
     ASSERT_NE(moved, nullptr);
     moved->edit("log, edited");
     ASSERT_TRUE(folder.removeRecursively());
@@ -248,4 +193,4 @@ TEST_F(DiskChangesTest, ADocumentWhoseFileWentAwayKeepsItsContentAndSaves) {
 }
 
 } // namespace
-} // namespace cogbook
+} // namespace cogbook::test_support

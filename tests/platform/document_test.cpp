@@ -18,57 +18,11 @@
 #include "platform/alerts.h"
 #include "platform/application.h"
 #include "platform/application_identity.h"
-#include "platform/document.h"
-#include "platform/document_controller.h"
 #include "platform/window_frame.h"
-#include "support/gui_support.h"
+#include "platform/text_document_fixture.h"
 
-namespace cogbook {
+namespace cogbook::test_support {
 namespace {
-
-using test_support::processPendingEvents;
-
-class TextDocument : public Document {
-public:
-    std::string text = "fresh";
-    bool failNextWrite = false;
-    QStringList typesWritten;
-
-    std::vector<std::uint8_t> dataRepresentationOfType(const QString& type) override {
-        typesWritten << type;
-        if (failNextWrite) {
-            failNextWrite = false;
-            throw std::runtime_error("cannot encode");
-        }
-        return {text.begin(), text.end()};
-    }
-    bool loadDataRepresentationOfType(std::vector<std::uint8_t> data, const QString&) override {
-        const std::string incoming(data.begin(), data.end());
-        if (incoming.starts_with("bad")) throw std::runtime_error("not a text record");
-        text = incoming;
-        return true;
-    }
-
-protected:
-    DocumentWindow* makeWindow() override { return new DocumentWindow; }
-};
-
-class TextController : public DocumentController {
-protected:
-    Document* makeUntitledDocument() override { return new TextDocument; }
-    Document* makeDocumentForReading() override { return new TextDocument; }
-};
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A program of our own for as long as it lives: the platform knows no other.
 class TestIdentity {
@@ -89,15 +43,9 @@ private:
     ApplicationIdentity previous_;
 };
 
-class PlatformDocumentTest : public testing::Test {
+class PlatformDocumentTest : public TextDocumentTest {
 protected:
-    void TearDown() override { test_support::closeAllDocuments(controller); }
-    TextDocument* newDocument() { return static_cast<TextDocument*>(controller.newDocument()); }
-
     TestIdentity identity;
-    test_support::ScratchDefaults defaults;
-    test_support::ScriptedAlerts alerts;
-    TextController controller;
 };
 
 TEST_F(PlatformDocumentTest, UntitledNamesAndTheEditedStateShowInTheTitle) {
@@ -131,15 +79,13 @@ TEST_F(PlatformDocumentTest, UntitledNamesAndTheEditedStateShowInTheTitle) {
 }
 
 TEST_F(PlatformDocumentTest, SavingReplacesTheFileWholeOrNotAtAll) {
-    const QString path = defaults.filePath("ride.txt");
-    writeFile(path, "old content");
-    TextDocument* document = static_cast<TextDocument*>(controller.openDocumentWithContentsOfFile(path));
+    TextDocument* document = open("ride.txt", "old content");
     ASSERT_NE(document, nullptr);
+    const QString path = document->fileName();
     EXPECT_EQ(document->text, "old content");
     EXPECT_EQ(document->window()->windowFilePath(), QFileInfo(path).absoluteFilePath());
 
-    document->text = "new content";
-    document->updateChangeCount(Document::ChangeDone);
+    document->edit("new content");
     document->failNextWrite = true;
     EXPECT_FALSE(document->saveDocument());
     EXPECT_EQ(readFile(path), "old content");
@@ -192,12 +138,11 @@ TEST_F(PlatformDocumentTest, SavesGoThroughLinksAndNeverIntoPipes) {
     // A record kept elsewhere and linked in: saved where it is kept.
     const QString real = defaults.filePath("real.txt"), link = defaults.filePath("link.txt"),
                   pipe = defaults.filePath("pipe.txt");
-    writeFile(real, "old");
+    writeInPlace(real, "old");
     ASSERT_TRUE(QFile::link(real, link));
     auto* document = static_cast<TextDocument*>(controller.openDocumentWithContentsOfFile(link));
     ASSERT_NE(document, nullptr);
-    document->text = "new";
-    document->updateChangeCount(Document::ChangeDone);
+    document->edit("new");
     ASSERT_TRUE(document->saveDocument());
     EXPECT_EQ(readFile(real), "new");
     EXPECT_TRUE(QFileInfo(link).isSymLink());
@@ -248,9 +193,8 @@ TEST_F(PlatformDocumentTest, QuitAsksAboutEveryUnsavedDocumentAndStopsOnCancel) 
 }
 
 TEST_F(PlatformDocumentTest, RefusedFilesLeaveNothingOpen) {
-    const QString bad = defaults.filePath("bad.txt");
-    writeFile(bad, "bad bytes");
-    EXPECT_EQ(controller.openDocumentWithContentsOfFile(bad), nullptr);
+    writeInPlace(defaults.filePath("bad.txt"), "bad bytes");
+    EXPECT_EQ(controller.openDocumentWithContentsOfFile(defaults.filePath("bad.txt")), nullptr);
     EXPECT_EQ(controller.openDocumentWithContentsOfFile(defaults.filePath("absent.txt")), nullptr);
     EXPECT_EQ(controller.openDocumentWithContentsOfFile(defaults.filePath(".")), nullptr);
     ASSERT_EQ(alerts.messages.size(), 3u);
@@ -265,7 +209,7 @@ TEST_F(PlatformDocumentTest, RecentFilesAreRememberedMostRecentFirst) {
     QStringList paths;
     for (int i = 0; i < DocumentController::kMaxRecentDocuments + 2; ++i) {
         paths << defaults.filePath(QStringLiteral("ride%1.txt").arg(i));
-        writeFile(paths.back(), "ride");
+        writeInPlace(paths.back(), "ride");
         ASSERT_NE(controller.openDocumentWithContentsOfFile(paths.back()), nullptr);
     }
     ASSERT_NE(controller.openDocumentWithContentsOfFile(paths[5]), nullptr); // already open
@@ -341,4 +285,4 @@ TEST(WindowFrame, SavedFramesComeBackAndBadOnesAreIgnored) {
 }
 
 } // namespace
-} // namespace cogbook
+} // namespace cogbook::test_support

@@ -20,7 +20,6 @@
 #include "model/record_file.h"
 #include "platform/application.h"
 #include "platform/text_wrapping.h"
-#include "platform/window_frame.h"
 #include "ui_MyDocument.h"
 
 namespace cogbook {
@@ -28,8 +27,6 @@ namespace cogbook {
 using namespace document_support;
 
 namespace {
-
-constexpr const char* kWindowFrameName = "MyDocumentWindow";
 
 // The display name's base when it shows an extension ("a.b.c" gives "a.b").
 std::optional<QString> baseNameForRoot(const QString& displayName) {
@@ -141,16 +138,6 @@ void MyDocument::windowControllerDidLoadNib() {
     preparePasteboardViews();
 
     bikeTable_->moveColumnToColumn(2, 0);
-    // Room for a date and a part's name; the description takes the rest.
-    bikeTable_->header()->resizeSection(bikeTable_->tableColumnWithIdentifier(QLatin1String(kDateColumn))->logicalIndex(),
-                                        bikeTable_->fontMetrics().horizontalAdvance(QStringLiteral("00 Sept 0000")) + 16);
-    bikeTable_->header()->resizeSection(
-        bikeTable_->tableColumnWithIdentifier(QLatin1String(kPartNameColumn))->logicalIndex(),
-        bikeTable_->fontMetrics().horizontalAdvance(QStringLiteral("Rear derailleur")) * 2);
-
-    DocumentWindow* window = documentWindow();
-    setFrameUsingName(window, QLatin1String(kWindowFrameName));
-    setFrameAutosaveName(window, QLatin1String(kWindowFrameName));
     setupToolbar();
     watchForKeyWindow();
 
@@ -170,10 +157,13 @@ void MyDocument::windowControllerDidLoadNib() {
         });
     }
 
+    restoreViewState();
+
     NotificationCenter::defaultCenter().postNotificationName(kZRSWBikeDocumentDidLoadNotification, this);
 }
 
 void MyDocument::windowWillClose() {
+    rememberViewState();
     if (bikeTable_) {
         bikeTable_->setDataSource(nullptr);
         bikeTable_->setOutlineDelegate(nullptr);
@@ -186,6 +176,7 @@ void MyDocument::windowWillClose() {
 
 std::vector<std::uint8_t> MyDocument::dataRepresentationOfType(const QString&) {
     _logNotesViewStringWithUndo(false);
+    rememberViewState();
     if (auto base = baseNameForRoot(displayName()); base && !fileName().isEmpty()) {
         theBike_->setPartName(base->toStdString());
     }

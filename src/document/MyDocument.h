@@ -4,7 +4,9 @@
 // (the outline's data source and cell icons), MyDocumentFields.cpp (field
 // edits), MyDocumentNotes.cpp (the notes pane), MyDocumentStructure.cpp
 // (adding and removing parts and entries), MyDocumentWindow.cpp (undo
-// manager, field editor, focus, expansion and menu validation).
+// manager, field editor, focus, expansion and menu validation),
+// MyDocumentViewState.cpp (where the window goes, its columns, and what was
+// expanded and selected in each file).
 #pragma once
 
 #include <QPointer>
@@ -237,6 +239,13 @@ private:
     void setNotesViewText(const QString& text);
     // Top-level entries and parts without children are left alone.
     void forEachTopLevelPartWithChildren(const std::function<void(const ZRBicycleList*)>& action);
+
+    // The window set down (its saved frame, cascaded from the last window),
+    // its columns as last left or sized to the rows, and, for a file, the
+    // rows expanded and selected when it was last closed or saved.
+    void restoreViewState();
+    // Keeps the columns, and for a file its expanded and selected rows.
+    void rememberViewState();
 
     ZRBicycleListPtr theBike_;
     std::optional<std::vector<std::uint8_t>> dataFromFile_;

@@ -1,12 +1,11 @@
 #include "platform/window_frame.h"
 
 #include <QEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
 #include "foundation/user_defaults.h"
+#include "platform/window_placement.h"
 
 namespace cogbook {
 namespace {
@@ -54,12 +53,20 @@ private:
 
 } // namespace
 
-QString stringFromFrame(const QRect& frame) {
-    return QStringLiteral("%1 %2 %3 %4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height());
+QString stringFromFrame(const QRect& frame, double scale) {
+    QString text = QStringLiteral("%1 %2 %3 %4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height());
+    if (scale != 1.0) text += QStringLiteral(" @") + QString::number(scale, 'g', 6);
+    return text;
 }
 
-QRect frameFromString(const QString& text) {
-    const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+SavedFrame savedFrameFromString(const QString& text) {
+    QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    SavedFrame saved;
+    if (parts.size() == 5 && parts[4].startsWith(QLatin1Char('@'))) {
+        bool ok = false;
+        saved.scale = parts.takeLast().mid(1).toDouble(&ok);
+        if (!ok || !(saved.scale > 0.0)) return {};
+    }
     if (parts.size() != 4) return {};
     int values[4] = {};
     for (int i = 0; i < 4; ++i) {
@@ -68,18 +75,20 @@ QRect frameFromString(const QString& text) {
         if (!ok) return {};
     }
     if (values[2] < kSmallestSide || values[3] < kSmallestSide) return {};
-    return QRect(values[0], values[1], values[2], values[3]);
+    saved.frame = QRect(values[0], values[1], values[2], values[3]);
+    return saved;
 }
 
+QRect frameFromString(const QString& text) { return savedFrameFromString(text).frame; }
+
 bool setFrameUsingName(QWidget* window, const QString& name) {
-    const QRect frame =
-        frameFromString(QString::fromStdString(UserDefaults::standardUserDefaults().stringForKey(name.toStdString())));
-    if (!frame.isValid()) return false;
-    // A frame saved on a screen that is gone would put the window out of reach.
-    QScreen* screen = QGuiApplication::screenAt(frame.center());
-    if (screen == nullptr) return false;
-    const QRect available = screen->availableGeometry();
-    window->resize(frame.size().boundedTo(available.size()));
+    const SavedFrame saved = savedFrameFromString(
+        QString::fromStdString(UserDefaults::standardUserDefaults().stringForKey(name.toStdString())));
+    if (!saved.frame.isValid()) return false;
+    // A frame from a screen that is gone, or from a session at another scale,
+    // would put the window out of reach or make it tiny.
+    const QRect frame = frameForScreens(saved.frame, saved.scale);
+    window->resize(frame.size());
     window->move(frame.topLeft());
     return true;
 }
@@ -87,7 +96,7 @@ bool setFrameUsingName(QWidget* window, const QString& name) {
 void saveFrameUsingName(QWidget* window, const QString& name) {
     if (window->isMinimized() || window->isMaximized() || window->isFullScreen()) return;
     const QRect frame(window->pos(), window->size());
-    UserDefaults::standardUserDefaults().setObjectForKey(PlistValue(stringFromFrame(frame).toStdString()),
+    UserDefaults::standardUserDefaults().setObjectForKey(PlistValue(stringFromFrame(frame, sessionScale()).toStdString()),
                                                           name.toStdString());
 }
 

@@ -274,9 +274,6 @@ TEST(WindowFrame, SavedFramesComeBackAndBadOnesAreIgnored) {
     UserDefaults::standardUserDefaults().setObjectForKey(PlistValue("50 60 640 420"), "Frame");
     ASSERT_TRUE(setFrameUsingName(&window, "Frame"));
     EXPECT_EQ(window.size(), QSize(640, 420));
-    // A frame far off every screen is not used.
-    UserDefaults::standardUserDefaults().setObjectForKey(PlistValue("90000 90000 640 420"), "Lost");
-    EXPECT_FALSE(setFrameUsingName(&window, "Lost"));
 
     window.resize(700, 450);
     saveFrameUsingName(&window, "Frame");

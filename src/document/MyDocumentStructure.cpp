@@ -63,6 +63,7 @@ void MyDocument::addPartOrEntryForParentAtIndexEditColumnWithIdentifier(const ZR
                           "MYDocument addPartOrEntry:forParent:atIndex:editColumnWithIdentifier: sent nil parent\n");
     }
     insertChildForParentAtIndex(node, parent, index);
+    rollUpDatesAbove(parent);
     if (bikeTable_) {
         bikeTable_->editColumnRowWithEventSelect(bikeTable_->columnWithIdentifier(column),
                                                  bikeTable_->rowForItem(node.get()), nullptr, true);

@@ -50,15 +50,10 @@ protected:
     std::vector<QDate> chosen;
 };
 
-TEST_F(DatePickerTest, OffersNothingUntilActive) {
-    EXPECT_EQ(DatePicker::of(field), picker);
-    EXPECT_FALSE(picker->buttonAction()->isVisible());
+TEST_F(DatePickerTest, OpensOnTheGivenDayWhenTheTextNamesNoneAndOnlyWhileActive) {
     key(field, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_FALSE(picker->popUp());
-    EXPECT_EQ(picker->openCalendar(), nullptr);
-}
+    EXPECT_EQ(picker->openCalendar(), nullptr) << "inactive";
 
-TEST_F(DatePickerTest, OpensOnTheTypedDayOrTheGivenOneAndHandsOnThePick) {
     picker->setActive(true);
     picker->setFallbackDay(QDate(2024, 2, 29));
     field->setText(QStringLiteral("not a day"));
@@ -66,22 +61,10 @@ TEST_F(DatePickerTest, OpensOnTheTypedDayOrTheGivenOneAndHandsOnThePick) {
     QCalendarWidget* calendar = picker->openCalendar();
     ASSERT_NE(calendar, nullptr);
     EXPECT_EQ(calendar->selectedDate(), QDate(2024, 2, 29));
-    EXPECT_FALSE(calendar->accessibleName().isEmpty());
-    key(calendar, Qt::Key_Escape);
-    EXPECT_EQ(picker->openCalendar(), nullptr);
-    EXPECT_TRUE(chosen.empty()) << "Escape picks nothing";
-    EXPECT_EQ(field->text(), "not a day");
-
-    field->setText(editingTextForDate(QDate(2026, 7, 14), QLocale()));
-    picker->buttonAction()->trigger();
-    calendar = picker->openCalendar();
-    ASSERT_NE(calendar, nullptr);
-    EXPECT_EQ(calendar->selectedDate(), QDate(2026, 7, 14));
     key(calendar, Qt::Key_Right);
     key(calendar, Qt::Key_Return);
-    EXPECT_EQ(chosen, std::vector<QDate>{QDate(2026, 7, 15)});
-    EXPECT_EQ(picker->openCalendar(), nullptr);
-    EXPECT_EQ(field->text(), editingTextForDate(QDate(2026, 7, 14), QLocale())) << "the receiver decides";
+    EXPECT_EQ(chosen, std::vector<QDate>{QDate(2024, 3, 1)});
+    EXPECT_EQ(field->text(), "not a day") << "the receiver decides what becomes of the pick";
 
     // Turned off with its calendar open, it closes it.
     picker->popUp();

@@ -11,7 +11,7 @@
 
 class QAction;
 class QCalendarWidget;
-class QFrame;
+class QWidget;
 class QLineEdit;
 
 namespace cogbook {
@@ -51,7 +51,7 @@ private:
 
     QLineEdit* field_;
     QAction* button_;
-    QPointer<QFrame> popup_;
+    QPointer<QWidget> popup_;
     QCalendarWidget* calendar_ = nullptr;
     QDate fallbackDay_;
     bool active_ = false;

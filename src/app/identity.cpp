@@ -17,6 +17,7 @@ ApplicationIdentity cogbookIdentity() {
     identity.documentType.filterName = QObject::tr("Cogbook records");
     identity.documentType.openPanelTitle = QObject::tr("Open Record");
     identity.documentType.savePanelTitle = QObject::tr("Save Record");
+    identity.notOfTypeMessage = QObject::tr("%1 is not a Cogbook record.");
     return identity;
 }
 

@@ -26,19 +26,6 @@ namespace cogbook {
 
 using namespace document_support;
 
-namespace {
-
-// The display name's base when it shows an extension ("a.b.c" gives "a.b").
-std::optional<QString> baseNameForRoot(const QString& displayName) {
-    if (displayName.isEmpty()) return std::nullopt;
-    const int slash = displayName.lastIndexOf(QLatin1Char('/'));
-    const int dot = displayName.lastIndexOf(QLatin1Char('.'));
-    if (dot <= slash || dot == displayName.size() - 1) return std::nullopt;
-    return displayName.left(dot);
-}
-
-} // namespace
-
 MyDocument::MyDocument() : theBike_(ZRBicycleList::create()) {
     registerOutlineIcons();
     const UserDefaults& defaults = UserDefaults::standardUserDefaults();
@@ -177,7 +164,7 @@ void MyDocument::windowWillClose() {
 std::vector<std::uint8_t> MyDocument::dataRepresentationOfType(const QString&) {
     _logNotesViewStringWithUndo(false);
     rememberViewState();
-    if (auto base = baseNameForRoot(displayName()); base && !fileName().isEmpty()) {
+    if (auto base = displayNameWithoutExtension(displayName()); base && !fileName().isEmpty()) {
         theBike_->setPartName(base->toStdString());
     }
     return writeRecordFile(*theBike_);
@@ -202,7 +189,13 @@ bool MyDocument::loadDataRepresentationOfType(std::vector<std::uint8_t> data, co
 
 void MyDocument::replaceBikeWithDataFromFile() {
     if (!dataFromFile_) return;
-    ZRBicycleListPtr decoded = readRecordFile(*dataFromFile_);
+    ZRBicycleListPtr decoded;
+    try {
+        decoded = readRecordFile(*dataFromFile_);
+    } catch (const RecordFileError& error) {
+        // Whatever the reason, the file holds no record this program can use.
+        throw DocumentContentError(error.what());
+    }
     theBike_ = std::move(decoded);
     if (bikeTable_ && bikeTable_->dataSource() == this) bikeTable_->reloadData();
 }

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "document/ZROutlineView.h"
@@ -65,8 +66,9 @@ public:
     void writeToFile(const QString& path) override;
     bool loadDataRepresentationOfType(std::vector<std::uint8_t> data, const QString& type) override;
     bool revertToSavedFromFileOfType(const QString& path, const QString& type) override;
-    // Decodes the bytes last read and shows their tree. Throws RecordFileError
-    // for bytes that hold no valid record; the tree shown stays as it was.
+    // Decodes the bytes last read and shows their tree. Throws
+    // DocumentContentError for bytes that hold no valid record; the tree
+    // shown stays as it was.
     void replaceBikeWithDataFromFile();
 
     // The outline's data source and delegate.
@@ -214,7 +216,8 @@ private:
     // Removes the selected rows' items, the last row first; answers whether
     // all went.
     bool removeSelectedItems();
-    // Files ITEMS under PARENT from INDEX on, in order, and selects them.
+    // Files ITEMS under PARENT from INDEX on, in order, and selects them;
+    // the parts above them take their dates on.
     void insertItemsForParentAtIndex(const std::vector<ZRBicycleListPtr>& items, const ZRBicycleListPtr& parent,
                                      std::int32_t index);
     // The rows of ITEMS, and nothing else, selected; the last is the latest.
@@ -235,6 +238,12 @@ private:
     // window is key.
     // What an entry filed under PARENT is named after.
     std::string labelOf(const ZRBicycleList* parent) const;
+    // After items were filed under PARENT: raises PARENT and each part above
+    // it (not the bike) to the latest date among its children, recording the
+    // old dates for undo in the step being built.
+    void rollUpDatesAbove(const ZRBicycleListPtr& parent);
+    // Gives each node its date, registering the dates they had as the undo.
+    void setDatesWithUndo(const std::vector<std::pair<ZRBicycleListPtr, Date>>& dates);
     const ZRBicycleList* itemShownInNotes() const;
     void setNotesViewText(const QString& text);
     // Top-level entries and parts without children are left alone.

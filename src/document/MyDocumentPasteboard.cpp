@@ -234,6 +234,7 @@ void MyDocument::insertItemsForParentAtIndex(const std::vector<ZRBicycleListPtr>
         // that is the bike's own name.
         if (!(*it)->expandable() && (*it)->partName() != parent->partName()) (*it)->setPartName(parent->partName());
     }
+    rollUpDatesAbove(parent);
 }
 
 void MyDocument::selectItems(const std::vector<ZRBicycleListPtr>& items) {

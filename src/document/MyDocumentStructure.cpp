@@ -11,7 +11,11 @@ namespace cogbook {
 using namespace document_support;
 
 std::string MyDocument::labelOf(const ZRBicycleList* parent) const {
-    return parent == theBike_.get() ? displayName().toStdString() : parent->partName();
+    if (parent != theBike_.get()) return parent->partName();
+    // The bike goes by its document's name, without the file's extension, as
+    // saving names it.
+    const QString name = displayName();
+    return displayNameWithoutExtension(name).value_or(name).toStdString();
 }
 
 // An add ends the open cell edit first, as a removal does: one that cannot
@@ -59,6 +63,7 @@ void MyDocument::addPartOrEntryForParentAtIndexEditColumnWithIdentifier(const ZR
                           "MYDocument addPartOrEntry:forParent:atIndex:editColumnWithIdentifier: sent nil parent\n");
     }
     insertChildForParentAtIndex(node, parent, index);
+    rollUpDatesAbove(parent);
     if (bikeTable_) {
         bikeTable_->editColumnRowWithEventSelect(bikeTable_->columnWithIdentifier(column),
                                                  bikeTable_->rowForItem(node.get()), nullptr, true);

@@ -13,6 +13,14 @@ void documentAssertion(std::string_view method, const void* object, std::string_
     AssertionHandler::currentHandler().handleFailureInMethod(method, object, description, where);
 }
 
+std::optional<QString> displayNameWithoutExtension(const QString& displayName) {
+    if (displayName.isEmpty()) return std::nullopt;
+    const auto slash = displayName.lastIndexOf(QLatin1Char('/'));
+    const auto dot = displayName.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash || dot == displayName.size() - 1) return std::nullopt;
+    return displayName.left(dot);
+}
+
 QDateTime outlineDate(Date date) {
     return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(date.unixSeconds() * 1000.0)),
                                           QTimeZone::systemTimeZone());

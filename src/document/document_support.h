@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QDateTime>
+#include <QString>
+
+#include <optional>
 
 #include "foundation/assertion.h"
 #include <string_view>
@@ -19,6 +22,10 @@ inline constexpr const char* kDateColumn = "date";
 // Reports the failure, naming the file and line that found it, and throws.
 [[noreturn]] void documentAssertion(std::string_view method, const void* object, std::string_view description,
                                     SourceLocation where = SourceLocation::current());
+
+// The display name's base when it shows an extension ("a.b.c" gives "a.b"):
+// the name a record goes by inside, where its file's extension means nothing.
+std::optional<QString> displayNameWithoutExtension(const QString& displayName);
 
 // To the millisecond, in the local time zone.
 QDateTime outlineDate(Date date);

@@ -45,12 +45,17 @@ AlertHooks setAlertHooks(AlertHooks replacement) {
     return std::exchange(hooks(), std::move(replacement));
 }
 
-void showMessage(QWidget* parent, AlertStyle style, const QString& text, const QString& detail) {
+void showMessage(QWidget* parent, AlertStyle style, const QString& text, const QString& detail,
+                 MessageDetail kind) {
     if (hooks().message) return hooks().message(parent, style, text, detail);
     QMessageBox box(iconFor(style), QGuiApplication::applicationDisplayName(), bounded(text), QMessageBox::Ok, parent);
     // Names from files may look like markup; they are shown as they are.
     box.setTextFormat(Qt::PlainText);
-    box.setInformativeText(bounded(detail));
+    if (kind == MessageDetail::Technical) {
+        box.setDetailedText(bounded(detail));
+    } else {
+        box.setInformativeText(bounded(detail));
+    }
     box.exec();
 }
 

@@ -35,7 +35,12 @@ struct AlertHooks {
 // Installs HOOKS (a hook left empty keeps the dialog); answers the previous set.
 AlertHooks setAlertHooks(AlertHooks hooks);
 
-void showMessage(QWidget* parent, AlertStyle style, const QString& text, const QString& detail = {});
+// How a message's detail shows: as a second line under the message, or, for
+// a technical reason few want to read, behind the box's Show Details button.
+enum class MessageDetail { Informative, Technical };
+
+void showMessage(QWidget* parent, AlertStyle style, const QString& text, const QString& detail = {},
+                 MessageDetail kind = MessageDetail::Informative);
 SaveChangesAnswer askSaveChanges(QWidget* parent, const QString& displayName);
 bool confirmRevert(QWidget* parent, const QString& displayName);
 ChangedFileAnswer askSaveOverChangedFile(QWidget* parent, const QString& displayName);

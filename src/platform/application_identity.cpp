@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "foundation/message_text.h"
 #include "platform/images.h"
 
 namespace cogbook {
@@ -13,7 +14,8 @@ ApplicationIdentity& identity() {
     static ApplicationIdentity current{
         QStringLiteral("Application"), QStringLiteral("Application"), QString(), QString(), QString(),
         DocumentType{QStringLiteral("Document"), QString(), QString(), QObject::tr("Documents"),
-                     QObject::tr("Open"), QObject::tr("Save")}};
+                     QObject::tr("Open"), QObject::tr("Save")},
+        QString()};
     return current;
 }
 
@@ -36,6 +38,12 @@ void applyApplicationIdentity() {
     QGuiApplication::setDesktopFileName(current.desktopFileName);
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr || current.iconName.isEmpty()) return;
     if (auto icon = imageNamed(current.iconName)) QApplication::setWindowIcon(icon->icon());
+}
+
+QString notOfTypeMessageFor(const QString& fileName) {
+    QString message = identity().notOfTypeMessage;
+    if (message.isEmpty()) message = QObject::tr("%1 is not a document this program opens.");
+    return message.arg(QString::fromStdString(quotedForMessage(fileName.toStdString())));
 }
 
 QString documentFileFilter() {

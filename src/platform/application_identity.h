@@ -31,6 +31,9 @@ struct ApplicationIdentity {
     // The image (see images.h) of the application's icon; empty for none.
     QString iconName;
     DocumentType documentType;
+    // The first line of the message when a file holds no such document, %1
+    // standing for its name in quotes ("%1 is not a Notebook page.").
+    QString notOfTypeMessage;
 };
 
 // Keeps IDENTITY and, once there is an application, gives it the names and
@@ -42,6 +45,10 @@ const ApplicationIdentity& applicationIdentity();
 // Gives the running application the identity's names and icon (done by
 // setApplicationIdentity and by the application as it starts).
 void applyApplicationIdentity();
+
+// The first line of the message for a file named FILENAME that holds no
+// document of the identity's type.
+QString notOfTypeMessageFor(const QString& fileName);
 
 // The file-chooser filter of the identity's documents, then of all files.
 QString documentFileFilter();

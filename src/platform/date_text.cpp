@@ -1,5 +1,6 @@
 #include "platform/date_text.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <array>
@@ -88,6 +89,16 @@ std::optional<QDate> dateFromEditingText(const QString& text, const QLocale& loc
     const QDate date(year, month, day);
     if (!date.isValid()) return std::nullopt;
     return date;
+}
+
+QString dateTypingHint(const QLocale& locale) {
+    // The first of May: day and month differ, so the example shows their order.
+    const QDate example(QDate::currentDate().year(), 5, 1);
+    QString asWritten = locale.toString(example, locale.dateFormat(QLocale::ShortFormat));
+    // A short format that names the month, say, is not what the field reads.
+    if (dateFromEditingText(asWritten, locale) != example) asWritten = editingTextForDate(example, locale);
+    return QCoreApplication::translate("DateText", "Type a date like %1 or %2")
+        .arg(asWritten, example.toString(Qt::ISODate));
 }
 
 } // namespace cogbook

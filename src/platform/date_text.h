@@ -21,4 +21,9 @@ QString editingTextForDate(QDate date, const QLocale& locale);
 // is not a real day.
 std::optional<QDate> dateFromEditingText(const QString& text, const QLocale& locale);
 
+// What to type, for someone whose text was refused: two examples of one day,
+// in the locale's short format and year first ("Type a date like 5/1/26 or
+// 2026-05-01"). Both read back as that day.
+QString dateTypingHint(const QLocale& locale);
+
 } // namespace cogbook

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/responder.h"
@@ -23,6 +24,14 @@ class Document;
 class FileWatch;
 class UndoManager;
 struct FileStamp;
+
+// Thrown by a document whose file was read but holds no document of the
+// program's kind, or one too damaged to use: opening it then says so in one
+// plain sentence, with this reason as the detail.
+class DocumentContentError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // A document's window: asks its document before it closes.
 class DocumentWindow : public QMainWindow {

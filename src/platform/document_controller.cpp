@@ -12,6 +12,7 @@
 #include "foundation/user_defaults.h"
 #include "platform/alerts.h"
 #include "platform/application.h"
+#include "platform/application_identity.h"
 #include "platform/document.h"
 
 namespace cogbook {
@@ -91,6 +92,11 @@ Document* DocumentController::openDocumentWithContentsOfFile(const QString& path
         document->setFileName(absolute);
         document->readFromFile(absolute);
         document->makeWindowControllers();
+    } catch (const DocumentContentError& error) {
+        delete document;
+        showMessage(nullptr, AlertStyle::Warning, notOfTypeMessageFor(QFileInfo(absolute).fileName()),
+                    QObject::tr("%1: %2").arg(absolute, QString::fromUtf8(error.what())), MessageDetail::Technical);
+        return nullptr;
     } catch (const std::exception& error) {
         delete document;
         showMessage(nullptr, AlertStyle::Warning,

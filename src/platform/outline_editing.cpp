@@ -6,10 +6,12 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QToolTip>
 
 #include <algorithm>
 
 #include "foundation/hooks.h"
+#include "platform/date_picker.h"
 #include "platform/date_text.h"
 #include "platform/document.h"
 #include "platform/outline_item_model.h"
@@ -37,6 +39,23 @@ QDateTime withDay(const QDateTime& old, QDate day) {
     const QDateTime local = old.isValid() ? old.toLocalTime() : QDateTime();
     const QTime time = local.isValid() ? local.time() : QTime(12, 0);
     return QDateTime(day, time);
+}
+
+// A day picked from the calendar is typed into the field and committed, as
+// if the user had typed it and left the cell.
+void commitPickedDay(QLineEdit* field, QDate day) {
+    OutlineView* view = OutlineView::viewEditingWith(field);
+    if (view == nullptr) return;
+    field->setText(editingTextForDate(day, QLocale()));
+    view->endEditing();
+}
+
+// Says, under the editor, why its text was refused; the editor keeps it as
+// its tool tip while the edit stays open.
+void explainRefusal(QWidget* editor, const QString& why) {
+    if (why.isEmpty()) return;
+    editor->setToolTip(why);
+    QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())), why, editor);
 }
 
 } // namespace
@@ -84,13 +103,25 @@ void TextFieldCell::setEditorData(QWidget* editor, const QModelIndex& index) con
         return;
     }
     const QVariant value = index.data(Qt::EditRole);
+    const bool isDate = value.typeId() == QMetaType::QDateTime;
     QString text;
-    if (value.typeId() == QMetaType::QDateTime) {
+    if (isDate) {
         const QDateTime date = value.toDateTime();
         text = date.isValid() ? editingTextForDate(date.toLocalTime().date(), QLocale()) : QString();
     } else {
         text = value.toString();
     }
+    // A lent editor serves every column: the calendar only for dates.
+    DatePicker* picker = DatePicker::of(line);
+    if (isDate && picker == nullptr) {
+        picker = new DatePicker(line);
+        connect(picker, &DatePicker::dayChosen, line, [line](QDate day) { commitPickedDay(line, day); });
+    }
+    if (picker != nullptr) {
+        picker->setActive(isDate);
+        if (isDate) picker->setFallbackDay(value.toDateTime().toLocalTime().date());
+    }
+    line->setToolTip(QString());
     line->setText(text);
     line->setProperty(kInitialTextProperty, text);
 }
@@ -108,6 +139,11 @@ std::optional<QVariant> TextFieldCell::objectValueForEditor(const QWidget* edito
     const QDateTime oldDate = old.toDateTime();
     if (oldDate.isValid() && oldDate.toLocalTime().date() == *day) return old;
     return QVariant(withDay(oldDate, *day));
+}
+
+QString TextFieldCell::refusalForEditor(const QWidget*, const QModelIndex& index) const {
+    if (index.data(Qt::EditRole).typeId() != QMetaType::QDateTime) return {};
+    return dateTypingHint(QLocale());
 }
 
 bool TextFieldCell::eventFilter(QObject* object, QEvent* event) {
@@ -156,6 +192,12 @@ void OutlineView::editorOpened(QWidget* editor, const QModelIndex& index, bool l
 
 void OutlineView::editorClosing(const QWidget* editor) {
     if (editor_ != editor) return;
+    if (!editor_->toolTip().isEmpty()) {
+        editor_->setToolTip(QString());
+        QToolTip::hideText();
+    }
+    // A calendar still open has no edit left to take its day.
+    if (DatePicker* picker = DatePicker::of(qobject_cast<QLineEdit*>(editor_.data()))) picker->close();
     editor_ = nullptr;
     editedIndex_ = QPersistentModelIndex();
 }
@@ -210,8 +252,13 @@ bool OutlineView::endEditingWithMovement(int movement) {
     QWidget* editor = editor_;
     if (editor == nullptr) return true;
     const auto* cell = qobject_cast<const TextFieldCell*>(itemDelegateForIndex(editedIndex_));
-    if (cell == nullptr || !editedIndex_.isValid() || !cell->objectValueForEditor(editor, editedIndex_)) {
+    if (cell == nullptr || !editedIndex_.isValid()) {
         beep();
+        return false;
+    }
+    if (!cell->objectValueForEditor(editor, editedIndex_)) {
+        beep();
+        explainRefusal(editor, cell->refusalForEditor(editor, editedIndex_));
         return false;
     }
     textDidEndEditing(TextNotification{QLatin1String(kTextDidEndEditingNotification), editor,

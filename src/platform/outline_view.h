@@ -127,7 +127,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     // Editing. The editor is the field editor the window lends for the view
-    // (kept and only hidden afterwards) or a line edit of the cell's own.
+    // (kept and only hidden afterwards) or a line edit of the cell's own; for
+    // a date it offers a calendar (date_picker.h) whose pick commits the day.
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
@@ -138,6 +139,9 @@ public:
     // day it names (at the old value's time of day; the old value itself
     // when the day is the same). Nothing when the text is no day.
     virtual std::optional<QVariant> objectValueForEditor(const QWidget* editor, const QModelIndex& index) const;
+    // Why the editor's text is no value, in words for the user (shown by the
+    // cell as the edit is refused); empty when there is nothing to explain.
+    virtual QString refusalForEditor(const QWidget* editor, const QModelIndex& index) const;
     // Return, Enter, Tab and Backtab end the edit with their movement,
     // Escape abandons it, and leaving the cell ends it.
     bool eventFilter(QObject* object, QEvent* event) override;

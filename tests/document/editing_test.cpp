@@ -327,10 +327,10 @@ TEST_F(EditingTest, AddCommandsFollowTheSelection) {
     ASSERT_EQ(bike->numberOfChildren(), 3u);
     ZRBicycleList* added = nodeAt(document, {2});
     EXPECT_TRUE(added->expandable());
-    EXPECT_EQ(added->partName(), "trek.cogbook subpart") << "named after the document, not the bike";
+    EXPECT_EQ(added->partName(), "trek subpart") << "named after the document, not the bike";
     EXPECT_EQ(view->selectedRowIndexes(), std::vector<long>{rowOf(document, added)});
     EXPECT_EQ(view->editedColumn(), view->columnWithIdentifier("partName"));
-    EXPECT_EQ(editedText(), "trek.cogbook subpart");
+    EXPECT_EQ(editedText(), "trek subpart");
     EXPECT_EQ(document->undoManager().undoMenuItemTitle(), "Undo Add");
     view->abortEditing();
 
@@ -357,7 +357,7 @@ TEST_F(EditingTest, AddCommandsFollowTheSelection) {
     view->selectRowByExtendingSelection(rowOf(document, frame), false);
     view->selectRowByExtendingSelection(rowOf(document, nodeAt(document, {1})), true);
     inOneEvent([&] { document->addEntryForPart(); });
-    EXPECT_EQ(nodeAt(document, {0})->partName(), "trek.cogbook");
+    EXPECT_EQ(nodeAt(document, {0})->partName(), "trek");
     EXPECT_EQ(nodeAt(document, {0})->description(), "Serviced");
     EXPECT_EQ(view->selectedRowIndexes(), std::vector<long>{0});
     view->abortEditing();
@@ -365,10 +365,10 @@ TEST_F(EditingTest, AddCommandsFollowTheSelection) {
     // Add Part and Add Entry for Bike never look at the selection.
     view->selectRowByExtendingSelection(rowOf(document, frame), false);
     inOneEvent([&] { document->addPart(); });
-    EXPECT_EQ(names(bike).back(), "trek.cogbook subpart");
+    EXPECT_EQ(names(bike).back(), "trek subpart");
     view->abortEditing();
     inOneEvent([&] { document->addEntryForBike(); });
-    EXPECT_EQ(names(bike).front(), "trek.cogbook");
+    EXPECT_EQ(names(bike).front(), "trek");
     view->abortEditing();
 
     EXPECT_EQ(document->undoManager().undoStepCount(), 6u);

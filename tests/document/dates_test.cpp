@@ -1,0 +1,233 @@
+// Dates as the user enters them and as the parts above follow them: what a
+// refused date says, the calendar, and the roll-up after an add, a paste
+// or a drop, each undone exactly.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+#include <QToolTip>
+
+#include "document/document_fixture.h"
+#include "foundation/undo_manager.h"
+#include "platform/application.h"
+#include "platform/date_picker.h"
+#include "platform/date_text.h"
+
+namespace cogbook {
+namespace {
+
+using test_support::dated;
+using test_support::entry;
+using test_support::node;
+using test_support::part;
+using test_support::processPendingEvents;
+
+Date day(int year, int month, int dayOfMonth) {
+    return Date::fromUnixSeconds(
+        static_cast<double>(QDateTime(QDate(year, month, dayOfMonth), QTime(9, 30)).toSecsSinceEpoch()));
+}
+
+class DatesTest : public test_support::DocumentTest {
+protected:
+    test_support::ScopedLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
+
+    // Bike › Front wheel › Hub › "Greased" (10 Jan 2026), and a Fork with an
+    // entry of 2025, each part dated as its latest entry; the bike itself
+    // dated 2020.
+    MyDocument* showWheel(const char* name = "wheel.cogbook") {
+        const Date greased = day(2026, 1, 10);
+        auto root = dated(node("Bike", true,
+                               {dated(part("Front wheel", {dated(part("Hub", {entry("Hub", "Greased", greased)}), greased)}),
+                                      greased),
+                                dated(part("Fork", {entry("Fork", "Checked", day(2025, 4, 2))}), day(2025, 4, 2))}),
+                          day(2020, 1, 1));
+        MyDocument* document = documentShowing(root, defaults.filePath(QLatin1String(name)));
+        if (document == nullptr) return nullptr;
+        QApplication::setActiveWindow(document->documentWindow());
+        document->expandAll();
+        processPendingEvents();
+        return document;
+    }
+    static ZRBicycleList* at(const MyDocument* document, std::initializer_list<std::size_t> path) {
+        const ZRBicycleList* current = document->theBike();
+        for (const std::size_t index : path) current = current->childAtIndex(index).get();
+        return const_cast<ZRBicycleList*>(current);
+    }
+    static QLineEdit* editDate(MyDocument* document, const ZRBicycleList* item) {
+        OutlineView* view = document->bikeTable();
+        view->editColumnRowWithEventSelect(view->columnWithIdentifier(QStringLiteral("date")), view->rowForItem(item),
+                                           nullptr, true);
+        return qobject_cast<QLineEdit*>(view->currentEditor());
+    }
+    static void select(MyDocument* document, const ZRBicycleList* item) {
+        document->bikeTable()->selectRowByExtendingSelection(document->bikeTable()->rowForItem(item), false);
+    }
+    static void command(MyDocument* document, const char* action) {
+        Application::performAsOneEvent([&] { document->performAction(action, nullptr); });
+    }
+    static void keyTo(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(widget->focusProxy() ? widget->focusProxy() : widget, key, modifiers);
+        processPendingEvents();
+    }
+};
+
+TEST_F(DatesTest, ARefusedDateSaysWhatToTypeAndKeepsTheEditOpen) {
+    MyDocument* document = showWheel();
+    ASSERT_NE(document, nullptr);
+    ZRBicycleList* greased = at(document, {0, 0, 0});
+    QLineEdit* editor = editDate(document, greased);
+    ASSERT_NE(editor, nullptr);
+
+    editor->setText(QStringLiteral("hello"));
+    keyTo(editor, Qt::Key_Return);
+    const QString year = QString::number(QDate::currentDate().year());
+    const QString expected = QStringLiteral("Type a date like 5/1/%1 or %2-05-01").arg(year.right(2), year);
+    EXPECT_EQ(alerts.beeps, 1);
+    EXPECT_EQ(document->bikeTable()->currentEditor(), editor);
+    EXPECT_EQ(editor->text(), "hello");
+    EXPECT_EQ(editor->toolTip(), expected);
+    EXPECT_EQ(QToolTip::text(), expected) << "shown at once, not only on hover";
+    EXPECT_EQ(document->undoManager().undoStepCount(), 0u);
+
+    // A day ends the edit, and the explanation with it; the next edit of
+    // the shared editor starts without one.
+    editor->setText(QStringLiteral("2/3/26"));
+    keyTo(editor, Qt::Key_Return);
+    EXPECT_EQ(document->bikeTable()->currentEditor(), nullptr);
+    EXPECT_EQ(greased->date(), day(2026, 2, 3));
+    ASSERT_EQ(editDate(document, greased), editor);
+    EXPECT_TRUE(editor->toolTip().isEmpty());
+}
+
+TEST_F(DatesTest, TheCalendarOpensOnTheCellsDayAndItsPickIsOneDateChange) {
+    MyDocument* document = showWheel();
+    ASSERT_NE(document, nullptr);
+    ZRBicycleList* greased = at(document, {0, 0, 0});
+    ZRBicycleList* hub = at(document, {0, 0});
+    ZRBicycleList* wheel = at(document, {0});
+    const auto before = recordBytes(document);
+    QLineEdit* editor = editDate(document, greased);
+    ASSERT_NE(editor, nullptr);
+    DatePicker* picker = DatePicker::of(editor);
+    ASSERT_NE(picker, nullptr);
+    ASSERT_TRUE(picker->buttonAction()->isVisible());
+
+    // The button opens it; Escape closes it and the edit goes on as it was.
+    picker->buttonAction()->trigger();
+    processPendingEvents();
+    QCalendarWidget* calendar = picker->openCalendar();
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_EQ(calendar->selectedDate(), QDate(2026, 1, 10));
+    keyTo(calendar, Qt::Key_Escape);
+    EXPECT_EQ(picker->openCalendar(), nullptr);
+    EXPECT_EQ(document->bikeTable()->currentEditor(), editor);
+    EXPECT_EQ(editor->text(), "1/10/2026");
+    EXPECT_EQ(QApplication::focusWidget(), editor);
+
+    // Alt+Down opens it on the day typed so far; a week on, Enter.
+    editor->setText(QStringLiteral("3/2/26"));
+    keyTo(editor, Qt::Key_Down, Qt::AltModifier);
+    calendar = picker->openCalendar();
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_EQ(calendar->selectedDate(), QDate(2026, 3, 2));
+    keyTo(calendar, Qt::Key_Down);
+    Application::performAsOneEvent([&] { keyTo(calendar, Qt::Key_Return); });
+
+    EXPECT_EQ(picker->openCalendar(), nullptr);
+    EXPECT_EQ(document->bikeTable()->currentEditor(), nullptr);
+    EXPECT_EQ(greased->date(), day(2026, 3, 9)) << "the day picked, at the time of day it had";
+    EXPECT_EQ(hub->date(), greased->date());
+    EXPECT_EQ(wheel->date(), greased->date());
+    EXPECT_EQ(document->theBike()->date(), day(2020, 1, 1));
+    EXPECT_EQ(document->undoManager().undoStepCount(), 1u);
+    EXPECT_EQ(document->undoManager().undoMenuItemTitle(), "Undo Date Change");
+    command(document, "undo:");
+    EXPECT_EQ(recordBytes(document), before);
+
+    // The same shared editor on a text column offers no calendar.
+    OutlineView* view = document->bikeTable();
+    view->editColumnRowWithEventSelect(view->columnWithIdentifier(QStringLiteral("description")),
+                                       view->rowForItem(greased), nullptr, true);
+    ASSERT_EQ(view->currentEditor(), editor);
+    EXPECT_FALSE(picker->buttonAction()->isVisible());
+    keyTo(editor, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(picker->openCalendar(), nullptr);
+}
+
+TEST_F(DatesTest, AnAddTwoLevelsDownRollsTheDatesUpAndOneUndoRestoresThem) {
+    MyDocument* document = showWheel();
+    ASSERT_NE(document, nullptr);
+    ZRBicycleList* hub = at(document, {0, 0});
+    ZRBicycleList* wheel = at(document, {0});
+    const auto before = recordBytes(document);
+    select(document, hub);
+    command(document, "addEntryForPart:");
+
+    const Date added = hub->childAtIndex(0)->date();
+    ASSERT_GT(added, day(2026, 1, 10));
+    EXPECT_EQ(hub->date(), added);
+    EXPECT_EQ(wheel->date(), added);
+    EXPECT_EQ(at(document, {1})->date(), day(2025, 4, 2)) << "a part beside it keeps its date";
+    EXPECT_EQ(document->theBike()->date(), day(2020, 1, 1));
+    EXPECT_EQ(document->undoManager().undoStepCount(), 1u);
+
+    document->bikeTable()->abortEditing();
+    command(document, "undo:");
+    EXPECT_EQ(recordBytes(document), before);
+    command(document, "redo:");
+    EXPECT_EQ(wheel->date(), added);
+    EXPECT_EQ(hub->numberOfChildren(), 2u);
+}
+
+TEST_F(DatesTest, PastedAndDroppedItemsRollTheDatesUpAndAMoveLowersNone) {
+    MyDocument* target = showWheel("target.cogbook");
+    ASSERT_NE(target, nullptr);
+    auto other =
+        node("Bike", true, {dated(part("Rear wheel", {entry("Rear wheel", "Trued", day(2026, 6, 1))}), day(2026, 6, 1))});
+    MyDocument* source = documentShowing(other, defaults.filePath(QStringLiteral("source.cogbook")));
+    ASSERT_NE(source, nullptr);
+    source->expandAll();
+    ZRBicycleList* rear = at(source, {0});
+    ZRBicycleList* trued = at(source, {0, 0});
+    ZRBicycleList* hub = at(target, {0, 0});
+    const auto before = recordBytes(target);
+
+    // Copied in one window, pasted under the hub in the other.
+    QApplication::setActiveWindow(source->documentWindow());
+    select(source, trued);
+    command(source, "copy:");
+    QApplication::setActiveWindow(target->documentWindow());
+    select(target, hub);
+    command(target, "paste:");
+    EXPECT_EQ(hub->date(), day(2026, 6, 1));
+    EXPECT_EQ(at(target, {0})->date(), day(2026, 6, 1));
+    EXPECT_EQ(target->theBike()->date(), day(2020, 1, 1));
+    command(target, "undo:");
+    EXPECT_EQ(recordBytes(target), before);
+
+    // Dragged from the source onto the fork: a move.
+    QApplication::setActiveWindow(source->documentWindow());
+    select(source, trued);
+    auto data = std::make_unique<QMimeData>();
+    Pasteboard pasteboard(data.get());
+    ASSERT_TRUE(source->outlineViewWriteItemsToPasteboard(source->bikeTable(), {trued}, pasteboard));
+    OutlineView* view = target->bikeTable();
+    const DraggingInfo info(data.get(), source->bikeTable(), false);
+    ZRBicycleList* fork = at(target, {1});
+    ASSERT_NE(view->draggingUpdated(view->visualRect(view->indexForItem(fork, 0)).center(), info), kDragOperationNone);
+    bool taken = false;
+    Application::performAsOneEvent([&] { taken = view->performDragOperation(info); });
+    ASSERT_TRUE(taken);
+    ASSERT_EQ(fork->numberOfChildren(), 2u);
+    EXPECT_EQ(fork->date(), day(2026, 6, 1));
+    EXPECT_EQ(rear->numberOfChildren(), 0u);
+    EXPECT_EQ(rear->date(), day(2026, 6, 1)) << "what went away lowers no date";
+    command(target, "undo:");
+    EXPECT_EQ(recordBytes(target), before);
+}
+
+} // namespace
+} // namespace cogbook

@@ -90,6 +90,7 @@ void MyDocument::installCommands() {
     installToolbarCommands();
     installPrintingCommands();
     installPasteboardCommands();
+    installBikeCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {
@@ -151,6 +152,7 @@ void MyDocument::windowControllerDidLoadNib() {
     setFrameUsingName(window, QLatin1String(kWindowFrameName));
     setFrameAutosaveName(window, QLatin1String(kWindowFrameName));
     setupToolbar();
+    setupBikeHeader();
     watchForKeyWindow();
 
     connect(bikeTable_, &OutlineView::selectionDidChange, this, &MyDocument::outlineViewSelectionDidChange);
@@ -199,6 +201,7 @@ void MyDocument::replaceBikeWithDataFromFile() {
     ZRBicycleListPtr decoded = readRecordFile(*dataFromFile_);
     theBike_ = std::move(decoded);
     if (bikeTable_ && bikeTable_->dataSource() == this) bikeTable_->reloadData();
+    updateBikeHeader();
 }
 
 bool MyDocument::revertToSavedFromFileOfType(const QString& path, const QString& type) {

@@ -4,7 +4,8 @@
 // (the outline's data source and cell icons), MyDocumentFields.cpp (field
 // edits), MyDocumentNotes.cpp (the notes pane), MyDocumentStructure.cpp
 // (adding and removing parts and entries), MyDocumentWindow.cpp (undo
-// manager, field editor, focus, expansion and menu validation).
+// manager, field editor, focus, expansion and menu validation),
+// MyDocumentBike.cpp (the bike's own details).
 #pragma once
 
 #include <QPointer>
@@ -18,6 +19,8 @@
 #include <vector>
 
 #include "document/ZROutlineView.h"
+#include "document/ZRSWBikeDetailsSheet.h"
+#include "document/bike_header_line.h"
 #include "foundation/date.h"
 #include "model/ZRBicycleList.h"
 #include "platform/document.h"
@@ -118,6 +121,19 @@ public:
     // Answers whether CHILD was removed: not when an open cell edit cannot end.
     bool removeChild(ZRBicycleListPtr child);
 
+    // The bike's own details, which no row shows: the line above the outline
+    // (its name and description) and the sheet that edits them.
+    // The name saving gives the bike: its file's, without the extension.
+    QString bikeName() const;
+    void showBikeDetails();
+    // Each changed field is an undo step of its own.
+    void newBikeDetails(const std::string& description, const std::string& notes);
+    void newDescriptionForBike(const std::string& description, const ZRBicycleListPtr& bike);
+    void newNotesForBike(const std::string& notes, const ZRBicycleListPtr& bike);
+    BikeHeaderLine* bikeHeader() const { return bikeHeader_; }
+    // Null until the sheet is first shown.
+    ZRSWBikeDetailsSheet* bikeDetailsSheet() const { return bikeDetailsSheet_.get(); }
+
     // Moving and copying items: the clipboard, drag and drop, and the outline's
     // context menu. While a text view of the window has the focus (a cell
     // editor, the notes) the four commands are its text commands.
@@ -195,6 +211,10 @@ private:
     void installToolbarCommands();
     void watchForKeyWindow();
 
+    void installBikeCommands();
+    void setupBikeHeader();
+    void updateBikeHeader();
+
     void installPrintingCommands();
     // Ends an open cell edit and commits changed notes; false when the cell
     // edit cannot end.
@@ -260,6 +280,8 @@ private:
     int focusDeferred_ = 0;
     bool copyDraggedItem_ = false;
     QPointer<QMenu> contextMenu_;
+    QPointer<BikeHeaderLine> bikeHeader_;
+    std::unique_ptr<ZRSWBikeDetailsSheet> bikeDetailsSheet_;
 };
 
 } // namespace cogbook

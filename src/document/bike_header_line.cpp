@@ -13,7 +13,8 @@ namespace {
 
 constexpr int kHorizontalMargin = 8;
 constexpr int kVerticalMargin = 4;
-constexpr const char* kSeparator = "  —  ";
+// Between the name and the description.
+QString separator() { return QStringLiteral("  \u2014  "); }
 
 QFont boldVersion(QFont font) {
     font.setBold(true);
@@ -32,7 +33,7 @@ BikeHeaderLine::BikeHeaderLine(QWidget* parent) : QWidget(parent) {
 void BikeHeaderLine::setBike(const QString& name, const QString& description) {
     name_ = name;
     description_ = description;
-    const QString shown = description_.isEmpty() ? name_ : name_ + QLatin1String(kSeparator) + description_;
+    const QString shown = description_.isEmpty() ? name_ : name_ + separator() + description_;
     // The whole text for a line cut short, and for whoever cannot see it.
     setToolTip(tr("%1\nDouble-click or press Return to edit the bike's details.").arg(shown));
     setAccessibleDescription(tr("%1. Press Return to edit the bike's description and notes.").arg(shown));
@@ -49,7 +50,7 @@ int BikeHeaderLine::lineHeight() const {
 
 QSize BikeHeaderLine::sizeHint() const {
     const QFontMetrics bold(boldVersion(font()));
-    return {bold.horizontalAdvance(name_) + fontMetrics().horizontalAdvance(QLatin1String(kSeparator) + shownDescription()) +
+    return {bold.horizontalAdvance(name_) + fontMetrics().horizontalAdvance(separator() + shownDescription()) +
                 2 * kHorizontalMargin,
             lineHeight() + 2 * kVerticalMargin};
 }
@@ -74,7 +75,7 @@ void BikeHeaderLine::paintEvent(QPaintEvent*) {
         // A hint without a description, in the colour the palette gives hints.
         painter.setPen(palette().color(description_.isEmpty() ? QPalette::PlaceholderText : QPalette::WindowText));
         const QString text =
-            fontMetrics().elidedText(QLatin1String(kSeparator) + shownDescription(), Qt::ElideRight, rest.width());
+            fontMetrics().elidedText(separator() + shownDescription(), Qt::ElideRight, rest.width());
         painter.drawText(rest, Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 

@@ -9,6 +9,7 @@
 
 #include <span>
 
+#include "app/ZRSWHelpWindow.h"
 #include "app/document_search.h"
 #include "document/MyDocument.h"
 #include "document/ZRSWDefaultsKeys.h"
@@ -88,6 +89,7 @@ ZRSWDocumentController::ZRSWDocumentController() {
     installDocumentSearch();
     addCommand("newDocumentWithTemplate:", [this](QAction* sender) { newDocumentWithTemplate(sender); });
     addCommand("orderFrontStandardAboutPanel:", [this](QAction*) { showAboutBox(); });
+    addCommand("showHelp:", [this](QAction*) { showHandbook(); });
 }
 
 ZRSWDocumentController::~ZRSWDocumentController() {
@@ -197,6 +199,8 @@ void ZRSWDocumentController::buildMainMenu() {
     makeMenuItem(record, QLatin1String(ZRSWAddEntryDisabledMITitle), "addEntryForPart:",
                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), kAddEntryForPartMenuItemTag);
     makeMenuItem(record, tr("Add Entry for &Bike"), "addEntryForBike:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
+    record->addSeparator();
+    makeMenuItem(record, tr("Bike &Details…"), "showBikeDetails:", QKeySequence(Qt::CTRL | Qt::Key_I));
 
     auto* view = new QMenu(tr("&View"));
     makeMenuItem(view, tr("&Expand All"), "expandAll:", QKeySequence(Qt::CTRL | Qt::Key_Right));
@@ -217,6 +221,8 @@ void ZRSWDocumentController::buildMainMenu() {
     preferences->setMenuRole(QAction::PreferencesRole);
 
     auto* help = new QMenu(tr("&Help"));
+    makeMenuItem(help, tr("Cogbook &Handbook"), "showHelp:", standardKey(QKeySequence::HelpContents, Qt::Key_F1));
+    help->addSeparator();
     QAction* about = makeMenuItem(help, tr("&About Cogbook"), "orderFrontStandardAboutPanel:");
     about->setMenuRole(QAction::AboutRole);
 
@@ -237,6 +243,11 @@ void ZRSWDocumentController::showAboutBox() {
     box.setText(tr("<h3>Cogbook %1</h3>").arg(QLatin1String(COGBOOK_VERSION)));
     box.setInformativeText(tr("The maintenance record of a bicycle: its parts, and every service they have had."));
     box.exec();
+}
+
+void ZRSWDocumentController::showHandbook() {
+    if (!helpWindow_) helpWindow_ = std::make_unique<ZRSWHelpWindow>();
+    helpWindow_->showHandbook();
 }
 
 Document* ZRSWDocumentController::makeUntitledDocument() {

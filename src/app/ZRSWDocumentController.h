@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,8 @@ class QAction;
 class QMenu;
 
 namespace cogbook {
+
+class ZRSWHelpWindow;
 
 // "New " followed by TITLE, or by "Empty Bike" when there is none.
 QString _newTitle(const std::optional<std::string>& title);
@@ -50,6 +53,9 @@ public:
 
     void prepareDocumentWindow(QMainWindow* window) override;
     void showAboutBox();
+    // The handbook's window, made on first use; null before.
+    void showHandbook();
+    ZRSWHelpWindow* helpWindow() const { return helpWindow_.get(); }
 
 protected:
     Document* makeUntitledDocument() override;
@@ -62,6 +68,7 @@ private:
     QPointer<QMenu> newDocFromTemplateMenu_;
     QPointer<QAction> newDocumentMenuItem_;
     std::vector<QMenu*> mainMenus_;
+    std::unique_ptr<ZRSWHelpWindow> helpWindow_;
 };
 
 } // namespace cogbook

@@ -75,6 +75,7 @@ void MyDocument::installCommands() {
     installToolbarCommands();
     installPrintingCommands();
     installPasteboardCommands();
+    installBikeCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {
@@ -126,6 +127,7 @@ void MyDocument::windowControllerDidLoadNib() {
 
     bikeTable_->moveColumnToColumn(2, 0);
     setupToolbar();
+    setupBikeHeader();
     watchForKeyWindow();
 
     connect(bikeTable_, &OutlineView::selectionDidChange, this, &MyDocument::outlineViewSelectionDidChange);
@@ -198,6 +200,7 @@ void MyDocument::replaceBikeWithDataFromFile() {
     }
     theBike_ = std::move(decoded);
     if (bikeTable_ && bikeTable_->dataSource() == this) bikeTable_->reloadData();
+    updateBikeHeader();
 }
 
 bool MyDocument::revertToSavedFromFileOfType(const QString& path, const QString& type) {

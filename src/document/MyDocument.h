@@ -6,7 +6,8 @@
 // (adding and removing parts and entries), MyDocumentWindow.cpp (undo
 // manager, field editor, focus, expansion and menu validation),
 // MyDocumentViewState.cpp (where the window goes, its columns, and what was
-// expanded and selected in each file).
+// expanded and selected in each file), MyDocumentBike.cpp (the bike's own
+// details), MyDocumentDates.cpp (dates rolled up after a change).
 #pragma once
 
 #include <QPointer>
@@ -21,6 +22,8 @@
 #include <vector>
 
 #include "document/ZROutlineView.h"
+#include "document/ZRSWBikeDetailsSheet.h"
+#include "document/bike_header_line.h"
 #include "foundation/date.h"
 #include "model/ZRBicycleList.h"
 #include "platform/document.h"
@@ -123,6 +126,19 @@ public:
     // Answers whether CHILD was removed: not when an open cell edit cannot end.
     bool removeChild(ZRBicycleListPtr child);
 
+    // The bike's own details, which no row shows: the line above the outline
+    // (its name and description) and the sheet that edits them.
+    // The name saving gives the bike: its file's, without the extension.
+    QString bikeName() const;
+    void showBikeDetails();
+    // Each changed field is an undo step of its own.
+    void newBikeDetails(const std::string& description, const std::string& notes);
+    void newDescriptionForBike(const std::string& description, const ZRBicycleListPtr& bike);
+    void newNotesForBike(const std::string& notes, const ZRBicycleListPtr& bike);
+    BikeHeaderLine* bikeHeader() const { return bikeHeader_; }
+    // Null until the sheet is first shown.
+    ZRSWBikeDetailsSheet* bikeDetailsSheet() const { return bikeDetailsSheet_.get(); }
+
     // Moving and copying items: the clipboard, drag and drop, and the outline's
     // context menu. While a text view of the window has the focus (a cell
     // editor, the notes) the four commands are its text commands.
@@ -199,6 +215,10 @@ private:
     void installFindCommands();
     void installToolbarCommands();
     void watchForKeyWindow();
+
+    void installBikeCommands();
+    void setupBikeHeader();
+    void updateBikeHeader();
 
     void installPrintingCommands();
     // Ends an open cell edit and commits changed notes; false when the cell
@@ -281,6 +301,8 @@ private:
     int focusDeferred_ = 0;
     bool copyDraggedItem_ = false;
     QPointer<QMenu> contextMenu_;
+    QPointer<BikeHeaderLine> bikeHeader_;
+    std::unique_ptr<ZRSWBikeDetailsSheet> bikeDetailsSheet_;
 };
 
 } // namespace cogbook

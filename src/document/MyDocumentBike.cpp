@@ -1,0 +1,86 @@
+// The bike's own details: the line above the outline that shows its name and
+// description, and the sheet that edits its description and notes. The bike
+// is no row of the outline, so its changes are recorded here rather than
+// through the cells and the notes pane.
+#include "document/MyDocument.h"
+
+#include <QFileInfo>
+
+#include <functional>
+
+#include "foundation/undo_manager.h"
+
+namespace cogbook {
+
+void MyDocument::installBikeCommands() {
+    addCommand("showBikeDetails:", [this](QAction*) { showBikeDetails(); });
+}
+
+QString MyDocument::bikeName() const {
+    // Saving names the bike after its file, without the extension; until
+    // the record has a file the bike keeps its own name.
+    if (!fileName().isEmpty()) {
+        const QString base = QFileInfo(displayName()).completeBaseName();
+        if (!base.isEmpty()) return base;
+    }
+    const QString own = QString::fromStdString(theBike_->partName());
+    return own.isEmpty() ? displayName() : own;
+}
+
+void MyDocument::setupBikeHeader() {
+    DocumentWindow* window = documentWindow();
+    bikeHeader_ = window ? window->findChild<BikeHeaderLine*>(QStringLiteral("bikeHeader")) : nullptr;
+    if (!bikeHeader_) return;
+    connect(bikeHeader_, &BikeHeaderLine::activated, this, &MyDocument::showBikeDetails);
+    connect(this, &Document::displayNameChanged, this, &MyDocument::updateBikeHeader);
+    updateBikeHeader();
+}
+
+void MyDocument::updateBikeHeader() {
+    if (bikeHeader_) bikeHeader_->setBike(bikeName(), QString::fromStdString(theBike_->description()));
+}
+
+void MyDocument::showBikeDetails() {
+    DocumentWindow* window = documentWindow();
+    if (window == nullptr) return;
+    // An open cell edit ends first, so that its text is not lost behind
+    // the sheet; a cell that refuses its text keeps the window as it is.
+    if (!endCellEditing()) return;
+    if (!bikeDetailsSheet_) bikeDetailsSheet_ = std::make_unique<ZRSWBikeDetailsSheet>(window);
+    const BikeDetails details{QString::fromStdString(theBike_->description()),
+                              QString::fromStdString(theBike_->notes())};
+    bikeDetailsSheet_->beginSheet(bikeName(), details, [this](const BikeDetails& edited) {
+        newBikeDetails(edited.description.toStdString(), edited.notes.toStdString());
+    });
+}
+
+void MyDocument::newBikeDetails(const std::string& description, const std::string& notes) {
+    // One step per field changed, each named for its field, whatever else
+    // the event that ended the sheet recorded.
+    UndoManager& history = undoManager();
+    const auto step = [&history](const char* name, const std::function<void()>& change) {
+        history.beginUndoGrouping();
+        history.setActionName(name);
+        change();
+        history.endUndoGrouping();
+    };
+    const ZRBicycleListPtr bike = theBike_;
+    if (bike->description() != description)
+        step("Description Change", [&] { newDescriptionForBike(description, bike); });
+    if (bike->notes() != notes) step("Notes Change", [&] { newNotesForBike(notes, bike); });
+}
+
+void MyDocument::newDescriptionForBike(const std::string& description, const ZRBicycleListPtr& bike) {
+    undoManager().registerUndoWithTarget(undoTarget(), [this, old = bike->description(), bike] {
+        newDescriptionForBike(old, bike);
+    });
+    bike->setDescription(description);
+    if (bike == theBike_) updateBikeHeader();
+}
+
+void MyDocument::newNotesForBike(const std::string& notes, const ZRBicycleListPtr& bike) {
+    undoManager().registerUndoWithTarget(undoTarget(), [this, old = bike->notes(), bike] { newNotesForBike(old, bike); });
+    bike->setNotes(notes);
+}
+
+} // namespace cogbook

@@ -1,0 +1,118 @@
+// The handbook: F1 opens its window over the pages built into the program,
+// and every link leads to a page that is there.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+
+#include <memory>
+
+#include "app/ZRSWDocumentController.h"
+#include "app/ZRSWHelpWindow.h"
+#include "document/MyDocument.h"
+#include "support/gui_support.h"
+
+namespace cogbook {
+namespace {
+
+using test_support::processPendingEvents;
+
+// The targets of the links on the page shown, in order.
+QStringList links(const QTextBrowser* browser) {
+    QStringList result;
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextCharFormat format = fragment.fragment().charFormat();
+            if (format.isAnchor() && !result.contains(format.anchorHref())) result << format.anchorHref();
+        }
+    }
+    return result;
+}
+
+QString heading(const QTextBrowser* browser) { return browser->document()->firstBlock().text(); }
+
+class HandbookTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ZRSWDocumentController::registerDefaultUserDefaults();
+        controller = std::make_unique<ZRSWDocumentController>();
+        controller->awakeFromNib();
+    }
+    void TearDown() override {
+        test_support::closeAllDocuments(*controller);
+        controller.reset();
+    }
+    // F1, as the user presses it in the window in front.
+    void pressHelpKey(MyDocument* document) {
+        QTest::keyClick(document->bikeTable(), Qt::Key_F1);
+        processPendingEvents();
+    }
+
+    test_support::ScratchDefaults defaults;
+    test_support::ScriptedAlerts alerts;
+    std::unique_ptr<ZRSWDocumentController> controller;
+};
+
+TEST_F(HandbookTest, HelpKeyOpensTheContentsWhoseLinksReachEverySection) {
+    auto* document = static_cast<MyDocument*>(controller->newDocument());
+    ASSERT_NE(document, nullptr);
+    QApplication::setActiveWindow(document->documentWindow());
+    processPendingEvents();
+    pressHelpKey(document);
+
+    ZRSWHelpWindow* help = controller->helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->accessibleName().isEmpty());
+    QTextBrowser* browser = help->browser();
+    EXPECT_EQ(heading(browser), "Cogbook Handbook");
+
+    const QStringList sections = links(browser);
+    QStringList headings;
+    for (const QString& link : sections) {
+        SCOPED_TRACE(link.toStdString());
+        // As a click resolves it: against the page it is on.
+        browser->setSource(browser->source().resolved(QUrl(link)));
+        headings << heading(browser);
+        // Every page's links name pages that are there.
+        for (const QString& target : links(browser)) {
+            const QUrl url = browser->source().resolved(QUrl(target));
+            if (url.scheme() == QLatin1String("qrc")) {
+                EXPECT_TRUE(QFile::exists(QLatin1Char(':') + url.path())) << target.toStdString();
+            }
+        }
+        browser->backward();
+    }
+    EXPECT_EQ(headings, QStringList({"Getting started", "The window", "Editing", "Moving and copying", "Searching",
+                                     "Printing", "Templates", "The file format", "The command line", "Keys"}));
+    EXPECT_EQ(browser->source(), ZRSWHelpWindow::contentsUrl());
+}
+
+// One window for the program: Escape puts it away, F1 brings the same one back.
+TEST_F(HandbookTest, EscapeClosesTheHandbookAndTheHelpKeyBringsTheSameOneBack) {
+    auto* document = static_cast<MyDocument*>(controller->newDocument());
+    ASSERT_NE(document, nullptr);
+    QApplication::setActiveWindow(document->documentWindow());
+    processPendingEvents();
+    pressHelpKey(document);
+    ZRSWHelpWindow* help = controller->helpWindow();
+    ASSERT_TRUE(help != nullptr && help->isVisible());
+    help->browser()->setSource(ZRSWHelpWindow::contentsUrl().resolved(QUrl(QStringLiteral("keys.md"))));
+
+    QTest::keyClick(help->browser(), Qt::Key_Escape);
+    processPendingEvents();
+    EXPECT_FALSE(help->isVisible());
+
+    QApplication::setActiveWindow(document->documentWindow());
+    processPendingEvents();
+    pressHelpKey(document);
+    EXPECT_EQ(controller->helpWindow(), help);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(heading(help->browser()), "Keys") << "the page read last";
+}
+
+} // namespace
+} // namespace cogbook

@@ -92,7 +92,7 @@ TEST_F(DocumentTest, KindAndNotesIconsFollowTheItem) {
     auto* entry = static_cast<ZRBicycleList*>(view->itemAtRow(2));
     EXPECT_EQ(iconOf(2, description), "");
     entry->setNotes("Bell fitted");
-    EXPECT_EQ(iconOf(2, description), "Hand16");
+    EXPECT_EQ(iconOf(2, description), "Notes16");
     entry->setNotes("");
     EXPECT_EQ(iconOf(2, description), "");
 

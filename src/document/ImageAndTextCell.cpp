@@ -88,4 +88,19 @@ void ImageAndTextCell::updateEditorGeometry(QWidget* editor, const QStyleOptionV
     editor->setGeometry(editingTextFrame(QRectF(option.rect), sizeOf(imageFor(index))).toAlignedRect());
 }
 
+QRectF ImageAndTextCell::textFrameForCellFrame(const QRectF& frame, const QModelIndex& index) const {
+    return drawingTextFrame(frame, sizeOf(imageFor(index)));
+}
+
+QString ImageAndTextCell::toolTipForCell(const QStyleOptionViewItem& option, const QModelIndex& index,
+                                         const QPoint& point) const {
+    const QSizeF size = sizeOf(imageFor(index));
+    // The image's slice of the cell, its padding included, the full row high.
+    const QRectF slice = divideRectAtLeftEdge(QRectF(option.rect), size.width() + kImageAndTextCellPadding).first;
+    if (imageToolTipForIndex_ && !size.isEmpty() && slice.contains(point)) {
+        if (QString tip = imageToolTipForIndex_(index); !tip.isEmpty()) return tip;
+    }
+    return TextFieldCell::toolTipForCell(option, index, point);
+}
+
 } // namespace cogbook

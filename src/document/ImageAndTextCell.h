@@ -49,6 +49,9 @@ public:
     // row is measured and edited with its own image, not the one painted last.
     using ImageForIndex = std::function<std::shared_ptr<const Image>(const QModelIndex&)>;
     void setImageForIndex(ImageForIndex imageForIndex) { imageForIndex_ = std::move(imageForIndex); }
+    // What the image of an index means, shown as the tool tip over it.
+    using ImageToolTipForIndex = std::function<QString(const QModelIndex&)>;
+    void setImageToolTipForIndex(ImageToolTipForIndex toolTip) { imageToolTipForIndex_ = std::move(toolTip); }
 
     QRectF imageFrameForCellFrame(const QRectF& cellFrame) const;
 
@@ -57,11 +60,16 @@ public:
     QSizeF cellSize(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override;
+    QRectF textFrameForCellFrame(const QRectF& frame, const QModelIndex& index) const override;
+    // Over the image, what it means; over the text, what the plain cell says.
+    QString toolTipForCell(const QStyleOptionViewItem& option, const QModelIndex& index,
+                           const QPoint& point) const override;
 
 private:
     std::shared_ptr<const Image> imageFor(const QModelIndex& index) const;
     std::shared_ptr<const Image> image_;
     ImageForIndex imageForIndex_;
+    ImageToolTipForIndex imageToolTipForIndex_;
 };
 
 } // namespace cogbook

@@ -50,6 +50,7 @@ MyDocument::MyDocument(ForReading) : theBike_(ZRBicycleList::create()) {
 MyDocument::~MyDocument() {
     ending_ = true;
     NotificationCenter::defaultCenter().removeObserver(&pendingFocus_);
+    NotificationCenter::defaultCenter().removeObserver(&statusPath_);
     if (notesView_) notesView_->removeEventFilter(this);
     NotificationCenter::defaultCenter().postNotificationName(kZRSWBikeDocumentWillDeallocNotification, this);
     if (bikeTable_) {
@@ -103,14 +104,20 @@ void MyDocument::windowControllerDidLoadNib() {
         void* item = bikeTable_->itemForIndex(index);
         return column != nullptr && item != nullptr ? imageForTableColumnItem(*column, item) : nullptr;
     };
+    const auto imageToolTipForIndex = [this](const QModelIndex& index) {
+        const TableColumn* column = bikeTable_ ? bikeTable_->columnForIndex(index) : nullptr;
+        return column != nullptr ? imageToolTipForTableColumnItem(*column, bikeTable_->itemForIndex(index)) : QString();
+    };
     partNameCell_ = std::make_unique<ImageAndTextCell>();
     partNameCell_->setEditable(true);
     partNameCell_->setImageForIndex(imageForIndex);
+    partNameCell_->setImageToolTipForIndex(imageToolTipForIndex);
     bikeTable_->setDataCellForColumn(bikeTable_->tableColumnWithIdentifier(QLatin1String(kPartNameColumn)),
                                      partNameCell_.get());
     descriptionCell_ = std::make_unique<ImageAndTextCell>();
     descriptionCell_->setEditable(true);
     descriptionCell_->setImageForIndex(imageForIndex);
+    descriptionCell_->setImageToolTipForIndex(imageToolTipForIndex);
     bikeTable_->setDataCellForColumn(bikeTable_->tableColumnWithIdentifier(QLatin1String(kDescriptionColumn)),
                                      descriptionCell_.get());
     if (TextFieldCell* dateCell = bikeTable_->dataCellForColumn(
@@ -146,6 +153,8 @@ void MyDocument::windowControllerDidLoadNib() {
         });
     }
 
+    prepareKeyboard();
+    installStatusBar();
     restoreViewState();
 
     NotificationCenter::defaultCenter().postNotificationName(kZRSWBikeDocumentDidLoadNotification, this);
@@ -199,6 +208,8 @@ void MyDocument::replaceBikeWithDataFromFile() {
         throw DocumentContentError(error.what());
     }
     theBike_ = std::move(decoded);
+    counts_.reset();
+    scheduleStatusUpdate();
     if (bikeTable_ && bikeTable_->dataSource() == this) bikeTable_->reloadData();
     updateBikeHeader();
 }

@@ -7,7 +7,9 @@
 // manager, field editor, focus, expansion and menu validation),
 // MyDocumentViewState.cpp (where the window goes, its columns, and what was
 // expanded and selected in each file), MyDocumentBike.cpp (the bike's own
-// details), MyDocumentDates.cpp (dates rolled up after a change).
+// details), MyDocumentDates.cpp (dates rolled up after a change),
+// MyDocumentKeyboard.cpp (where the keys go, and the empty bike's hint),
+// MyDocumentStatus.cpp (the status bar).
 #pragma once
 
 #include <QPointer>
@@ -32,6 +34,7 @@
 #include "platform/toolbar.h"
 #include "platform/pasteboard.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -86,6 +89,8 @@ public:
     // them while the outline paints, so the document is not the outline's
     // delegate.
     std::shared_ptr<const Image> imageForTableColumnItem(const TableColumn& column, void* item) const;
+    // What that icon means, shown over it as a tool tip; empty without one.
+    QString imageToolTipForTableColumnItem(const TableColumn& column, void* item) const;
     // Sets that icon on an image cell of the caller's.
     void outlineViewWillDisplayCellForTableColumnItem(OutlineView* view, TextFieldCell* cell,
                                                       const TableColumn& column, void* item) override;
@@ -165,6 +170,28 @@ public:
     void collapseAll();
     bool validateMenuItem(QAction* item) override;
 
+    // The keys. The outline has them when the window opens and again after
+    // each command on the record's items (not after the notes' own text
+    // commands); Ctrl+Tab and F6 move them between the outline and the notes.
+    void didPerformAction(std::string_view action) override;
+    // What the outline shows while the bike has nothing filed under it.
+    QString emptyBikeHint() const;
+
+    // The status bar: the selected item's path from the bike down, and how
+    // many parts and entries the record holds (counted once, then kept up
+    // to date by every filing and removal).
+    struct RecordCounts {
+        std::size_t parts = 0;
+        std::size_t entries = 0;
+        bool operator==(const RecordCounts&) const = default;
+    };
+    RecordCounts recordCounts() const;
+    // "Bike › Rear wheel › Tyre"; the bike alone with nothing selected.
+    QString selectionPathText() const;
+    QString recordCountsText() const;
+    QLabel* statusPathLabel() const { return statusPath_; }
+    QLabel* statusCountsLabel() const { return statusCounts_; }
+
     // Searching. The find commands, which the menus, the outline and the
     // toolbar send here, go to the installed find services (see
     // document_find_services.h); without any they beep.
@@ -211,6 +238,15 @@ protected:
     QWidget* initialFirstResponder() const override;
 
 private:
+    void prepareKeyboard();
+    void installStatusBar();
+    // Brings the status bar up to date once the current event is done.
+    void scheduleStatusUpdate();
+    void updateStatusBar();
+    // SUBTREE was filed in the record (or taken out of it).
+    void noteSubtreeFiled(const ZRBicycleList& subtree, bool filed);
+    QString bikeName() const;
+
     void installCommands();
     void installFindCommands();
     void installToolbarCommands();
@@ -303,6 +339,10 @@ private:
     QPointer<QMenu> contextMenu_;
     QPointer<BikeHeaderLine> bikeHeader_;
     std::unique_ptr<ZRSWBikeDetailsSheet> bikeDetailsSheet_;
+    mutable std::optional<RecordCounts> counts_;
+    QPointer<QLabel> statusPath_;
+    QPointer<QLabel> statusCounts_;
+    bool statusUpdatePending_ = false;
 };
 
 } // namespace cogbook

@@ -16,6 +16,7 @@ void registerOutlineIcons() {
         setImageAlias(QStringLiteral("Subpart16"), QStringLiteral("subpart"));
         setImageAlias(QStringLiteral("Hand16"), QStringLiteral("hand"));
         setImageAlias(QStringLiteral("PencilChain16"), QStringLiteral("pencil-chain"));
+        setImageAlias(QStringLiteral("Notes16"), QStringLiteral("notes"));
         // The toolbar's larger drawings.
         setImageAlias(QStringLiteral("BikePartIconLarge"), QStringLiteral("AddPart"));
         setImageAlias(QStringLiteral("Subpart"), QStringLiteral("AddSubpart"));
@@ -29,6 +30,25 @@ void registerOutlineIcons() {
 const char* kindImageName(bool expandable, bool parentIsRoot) {
     if (expandable) return parentIsRoot ? "BikePartIconSmall.tiff" : "Subpart16.tiff";
     return parentIsRoot ? "Hand16.tif" : "PencilChain16.tiff";
+}
+
+const char* kindToolTip(bool expandable, bool parentIsRoot) {
+    if (expandable) return parentIsRoot ? "Part" : "Subpart";
+    return parentIsRoot ? "Entry for the bike" : "Entry for this part";
+}
+
+QString notesToolTip(const std::string& notes) {
+    constexpr qsizetype kReadableLength = 80;
+    QString line = QString::fromStdString(notes).trimmed();
+    line = line.left(line.indexOf(QLatin1Char('\n'))).trimmed();
+    if (line.size() > kReadableLength) {
+        // At a word's end where there is one near, and never inside a pair.
+        qsizetype cut = line.lastIndexOf(QLatin1Char(' '), kReadableLength);
+        if (cut < kReadableLength / 2) cut = kReadableLength;
+        if (line.at(cut - 1).isHighSurrogate()) --cut;
+        line = line.left(cut).trimmed() + QChar(0x2026);
+    }
+    return QStringLiteral("Has notes: ") + line;
 }
 
 ZRBicycleList* MyDocument::nodeForItem(void* item) const {
@@ -82,6 +102,15 @@ std::shared_ptr<const Image> MyDocument::imageForTableColumnItem(const TableColu
                           "item\n");
     }
     return image;
+}
+
+QString MyDocument::imageToolTipForTableColumnItem(const TableColumn& column, void* item) const {
+    if (item == nullptr) return {};
+    const auto* node = static_cast<const ZRBicycleList*>(item);
+    const QString& key = column.identifier();
+    if (key == QLatin1String(kDescriptionColumn)) return node->notes().empty() ? QString() : notesToolTip(node->notes());
+    if (key != QLatin1String(kPartNameColumn)) return {};
+    return QLatin1String(kindToolTip(node->expandable(), node->parent().get() == theBike_.get()));
 }
 
 void MyDocument::outlineViewWillDisplayCellForTableColumnItem(OutlineView*, TextFieldCell* cell,

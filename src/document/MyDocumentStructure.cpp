@@ -96,6 +96,7 @@ void MyDocument::insertChildForParentAtIndex(ZRBicycleListPtr child, ZRBicycleLi
     // pasted beside its original); taken out again, it has its own back.
     std::string keyBefore = child->creationDate();
     parent->insertChildPartOrEntryAtIndex(child, index);
+    noteSubtreeFiled(*child, true);
     // The insertion may have moved the parent's date forward, and given a
     // part its first child list; undo takes both back.
     // On this document's own history, whichever window is key: a move from
@@ -127,6 +128,7 @@ bool MyDocument::removeChild(ZRBicycleListPtr child) {
     }
     const std::int32_t index = child->childIndex();
     parent->removeChild(*child);
+    noteSubtreeFiled(*child, false);
     // Filed back, an entry takes its part's name; one that had a name of its
     // own gets that back. Filing moves the part's date on to a later child's,
     // but the removal left that date alone: undo puts it back as it was.

@@ -179,7 +179,9 @@ QMenu* DocumentController::makeOpenRecentMenu(QWidget* parent) {
         refreshRecentDocuments();
         const QStringList paths = recentDocumentPaths();
         for (const QString& path : paths) {
-            QAction* item = menu->addAction(QFileInfo(path).fileName());
+            // A name is read as it is: an "&" in it marks no key.
+            QAction* item = menu->addAction(QString());
+            setMenuItemTitle(item, QFileInfo(path).fileName());
             item->setToolTip(path);
             item->setStatusTip(path);
             connect(item, &QAction::triggered, this, [this, path] {

@@ -70,18 +70,29 @@ QSize TextFieldCell::sizeHint(const QStyleOptionViewItem& option, const QModelIn
     return QSize(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())));
 }
 
-void TextFieldCell::drawText(const QRectF& rect, QPainter* painter, const QStyleOptionViewItem& option,
-                             const QModelIndex& index) const {
-    QStyleOptionViewItem opt = option;
+TextFieldCell::TextLayout TextFieldCell::textLayout(const QRectF& rect, const QStyleOptionViewItem& option,
+                                                    const QModelIndex& index) const {
+    TextLayout layout{option, {}, {}};
+    QStyleOptionViewItem& opt = layout.option;
     if (!(opt.features & QStyleOptionViewItem::HasDisplay)) initStyleOption(&opt, index);
-    if (opt.text.isEmpty()) return;
     opt.rect = rect.toAlignedRect();
     const QWidget* widget = opt.widget;
     QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
     // Where the style puts the text, less the margin it keeps inside that.
-    QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+    layout.rect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    textRect.adjust(margin, 0, -margin, 0);
+    layout.rect.adjust(margin, 0, -margin, 0);
+    // A row is one line high: line breaks in the value read as spaces.
+    layout.text = opt.text;
+    layout.text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QChar::LineSeparator, QLatin1Char(' '));
+    return layout;
+}
+
+void TextFieldCell::drawText(const QRectF& rect, QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    const TextLayout layout = textLayout(rect, option, index);
+    const QStyleOptionViewItem& opt = layout.option;
+    if (layout.text.isEmpty()) return;
 
     QPalette::ColorGroup group = QPalette::Normal;
     if (!(opt.state & QStyle::State_Enabled))
@@ -90,14 +101,11 @@ void TextFieldCell::drawText(const QRectF& rect, QPainter* painter, const QStyle
         group = QPalette::Inactive;
     const QPalette::ColorRole role = (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
 
-    // A row is one line high: line breaks in the value read as spaces.
-    QString text = opt.text;
-    text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QChar::LineSeparator, QLatin1Char(' '));
     painter->save();
     painter->setFont(opt.font);
     painter->setPen(opt.palette.color(group, role));
-    painter->drawText(textRect, static_cast<int>(opt.displayAlignment),
-                      QFontMetrics(opt.font).elidedText(text, opt.textElideMode, textRect.width()));
+    painter->drawText(layout.rect, static_cast<int>(opt.displayAlignment),
+                      QFontMetrics(opt.font).elidedText(layout.text, opt.textElideMode, layout.rect.width()));
     painter->restore();
 }
 

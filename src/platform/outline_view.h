@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+class QHelpEvent;
+class QKeyEvent;
 class QMenu;
 
 namespace cogbook {
@@ -122,6 +124,16 @@ public:
                                      const QModelIndex& index) const;
     // The size the content needs; the default is the style's.
     virtual QSizeF cellSize(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    // Where the text goes in a cell drawn in FRAME; the default is all of it.
+    virtual QRectF textFrameForCellFrame(const QRectF& frame, const QModelIndex& index) const;
+    // The tool tip at POINT (view coordinates) of the cell drawn with
+    // OPTION: by default the whole text when the column cuts it short.
+    virtual QString toolTipForCell(const QStyleOptionViewItem& option, const QModelIndex& index,
+                                   const QPoint& point) const;
+    // Whether the text drawn in the cell's text frame is cut short.
+    bool isTextTruncated(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
@@ -150,6 +162,13 @@ protected:
     // The text as the style would draw it, in RECT.
     void drawText(const QRectF& rect, QPainter* painter, const QStyleOptionViewItem& option,
                   const QModelIndex& index) const;
+    // The text as drawText shows it in RECT: where, and the whole line.
+    struct TextLayout {
+        QStyleOptionViewItem option;
+        QRect rect;
+        QString text;
+    };
+    TextLayout textLayout(const QRectF& rect, const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
 private:
     bool editable_ = false;
@@ -234,6 +253,13 @@ public:
     void setDataCellForColumn(TableColumn* column, TextFieldCell* cell);
     TextFieldCell* dataCellForColumn(const TableColumn* column) const;
 
+    // A short text shown centred over the view while it has no rows (a
+    // hint of how to add the first); empty for none.
+    void setPlaceholderText(const QString& text);
+    QString placeholderText() const;
+    // The label showing it, while it is shown; null otherwise.
+    QWidget* visiblePlaceholder() const;
+
     // For the cell: the item and column of an index of the view's model.
     void* itemForIndex(const QModelIndex& index) const;
     const TableColumn* columnForIndex(const QModelIndex& index) const;
@@ -286,6 +312,11 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The keyboard as in other tree views: Right expands a collapsed part
+    // and steps into an expanded one, Left collapses an expanded part and
+    // steps out to the parent; Down (Up) with nothing selected selects the
+    // first (last) row.
+    void keyPressEvent(QKeyEvent* event) override;
 
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
     // A cell edit ended (its text accepted): commits the value through the
@@ -309,6 +340,9 @@ private:
     // Expands NODE and every descendant, or collapses NODE and every
     // descendant shown so far.
     void setSubtreeExpanded(OutlineNode* node, bool expandIt);
+    // Right (INTO) or Left on the selected row; false when nothing is selected.
+    bool stepThroughOutline(bool into);
+    void updatePlaceholder();
 
     OutlineViewDataSource* dataSource_ = nullptr;
     OutlineViewDelegate* outlineDelegate_ = nullptr;
@@ -346,6 +380,8 @@ private:
     long dropIndex_ = kOutlineDropOnItemIndex;
     DragOperation dropOperation_{};
     QRect dropIndicator_;
+    class Placeholder;
+    QPointer<Placeholder> placeholder_;
 };
 
 } // namespace cogbook

@@ -24,6 +24,20 @@ std::vector<QPointer<QMenu>>& registeredMenus() {
     return menus;
 }
 
+QAction* findMenuItem(const QList<QAction*>& items, std::string_view action, QStringList& titles) {
+    for (QAction* item : items) {
+        if (QMenu* submenu = item->menu()) {
+            titles << item->iconText();
+            if (QAction* found = findMenuItem(submenu->actions(), action, titles)) return found;
+            titles.removeLast();
+        } else if (menuItemAction(item) == action) {
+            titles << item->iconText();
+            return item;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void Responder::addCommand(std::string action, Command command) {
@@ -39,8 +53,11 @@ bool Responder::performAction(std::string_view action, QAction* sender) {
     if (found == commands_.end()) return false;
     const Command command = found->second; // the command may replace itself
     command(sender);
+    didPerformAction(action);
     return true;
 }
+
+void Responder::didPerformAction(std::string_view) {}
 
 bool Responder::validateMenuItem(QAction*) {
     return true;
@@ -128,6 +145,19 @@ void validateRegisteredMenus() {
     auto& menus = registeredMenus();
     std::erase_if(menus, [](const QPointer<QMenu>& menu) { return menu.isNull(); });
     for (const auto& menu : menus) validateMenu(menu);
+}
+
+QAction* registeredMenuItemForAction(std::string_view action, QStringList* titles) {
+    QStringList path;
+    for (const auto& menu : registeredMenus()) {
+        if (!menu) continue;
+        path = QStringList{menu->menuAction()->iconText()};
+        if (QAction* found = findMenuItem(menu->actions(), action, path)) {
+            if (titles != nullptr) *titles = path;
+            return found;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace cogbook

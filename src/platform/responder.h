@@ -24,6 +24,8 @@ public:
     bool respondsToAction(std::string_view action) const;
     // Runs ACTION here if this responder takes it; answers whether it did.
     bool performAction(std::string_view action, QAction* sender);
+    // Called after each command this responder ran (that did not throw).
+    virtual void didPerformAction(std::string_view action);
 
     // Whether ITEM, whose action this responder takes, is enabled now. May
     // also retitle ITEM.
@@ -62,5 +64,9 @@ void validateMenu(QMenu* menu);
 // Menus validated each time they open, and before any shortcut is handled.
 void registerMenuForValidation(QMenu* menu);
 void validateRegisteredMenus();
+// The item of the registered menus that sends ACTION (the first found), or
+// null; TITLES gets the titles leading to it, the item's last, as the user
+// reads them ("Record", "Add Part").
+QAction* registeredMenuItemForAction(std::string_view action, QStringList* titles = nullptr);
 
 } // namespace cogbook

@@ -72,7 +72,7 @@ TEST_F(DocumentTest, KindAndNotesIconsFollowTheItem) {
     auto* entry = static_cast<ZRBicycleList*>(view->itemAtRow(3));
     EXPECT_EQ(iconOf(3, description), "");
     entry->setNotes("Bell fitted");
-    EXPECT_EQ(iconOf(3, description), "Hand16");
+    EXPECT_EQ(iconOf(3, description), "Notes16");
     entry->setNotes("");
     EXPECT_EQ(iconOf(3, description), "");
 

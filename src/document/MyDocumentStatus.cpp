@@ -1,0 +1,138 @@
+// The window's status bar: where the selected item sits in the record, and
+// how many parts and entries the record holds. The counts are taken once and
+// then kept by every filing and removal, so that a large record is not
+// walked again for each change.
+#include "document/MyDocument.h"
+
+#include <QLocale>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "foundation/notification_center.h"
+#include "foundation/undo_manager.h"
+
+namespace cogbook {
+
+namespace {
+
+MyDocument::RecordCounts countSubtree(const ZRBicycleList& top) {
+    MyDocument::RecordCounts counts;
+    std::vector<const ZRBicycleList*> pending{&top};
+    while (!pending.empty()) {
+        const ZRBicycleList* node = pending.back();
+        pending.pop_back();
+        ++(node->expandable() ? counts.parts : counts.entries);
+        for (std::size_t index = 0; index < node->numberOfChildren(); ++index)
+            pending.push_back(node->childAtIndex(index).get());
+    }
+    return counts;
+}
+
+QString counted(std::size_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(QLocale().toString(static_cast<qulonglong>(count)),
+                                         QLatin1String(count == 1 ? one : many));
+}
+
+} // namespace
+
+MyDocument::RecordCounts MyDocument::recordCounts() const {
+    if (!counts_) {
+        counts_ = countSubtree(*theBike_);
+        // The bike itself is neither.
+        --counts_->parts;
+    }
+    return *counts_;
+}
+
+void MyDocument::noteSubtreeFiled(const ZRBicycleList& subtree, bool filed) {
+    if (counts_) {
+        const RecordCounts change = countSubtree(subtree);
+        if (filed) {
+            counts_->parts += change.parts;
+            counts_->entries += change.entries;
+        } else if (counts_->parts >= change.parts && counts_->entries >= change.entries) {
+            counts_->parts -= change.parts;
+            counts_->entries -= change.entries;
+        } else {
+            counts_.reset();
+        }
+    }
+    scheduleStatusUpdate();
+}
+
+QString MyDocument::bikeName() const {
+    if (!theBike_->partName().empty()) return QString::fromStdString(theBike_->partName());
+    // A bike without a name of its own goes by the file's, less its extension.
+    const QString name = displayName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+QString MyDocument::selectionPathText() const {
+    if (!bikeTable_) return bikeName();
+    const long selected = bikeTable_->numberOfSelectedRows();
+    if (selected > 1) return tr("%1 items selected").arg(selected);
+    const auto* item = static_cast<const ZRBicycleList*>(bikeTable_->itemAtRow(bikeTable_->selectedRow()));
+    QStringList names;
+    for (ZRBicycleListPtr node = item != nullptr ? item->parent() : nullptr; node && node != theBike_;
+         node = node->parent())
+        names.prepend(QString::fromStdString(node->partName()));
+    names.prepend(bikeName());
+    if (item != nullptr) names.append(QString::fromStdString(item->partName()));
+    return names.join(QStringLiteral(" \u203a "));
+}
+
+QString MyDocument::recordCountsText() const {
+    const RecordCounts counts = recordCounts();
+    return counted(counts.parts, "part", "parts") + QStringLiteral(", ") + counted(counts.entries, "entry", "entries");
+}
+
+void MyDocument::installStatusBar() {
+    QStatusBar* bar = documentWindow()->statusBar();
+    bar->setAccessibleName(tr("Status"));
+    statusPath_ = new QLabel(bar);
+    statusPath_->setObjectName(QStringLiteral("statusPath"));
+    statusPath_->setAccessibleName(tr("Selected item"));
+    statusPath_->setTextFormat(Qt::PlainText);
+    // A long path gives way to the window's width.
+    statusPath_->setMinimumWidth(1);
+    statusPath_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusCounts_ = new QLabel(bar);
+    statusCounts_->setObjectName(QStringLiteral("statusCounts"));
+    statusCounts_->setAccessibleName(tr("Record size"));
+    statusCounts_->setTextFormat(Qt::PlainText);
+    bar->addWidget(statusPath_, 1);
+    bar->addPermanentWidget(statusCounts_);
+
+    connect(bikeTable_, &OutlineView::selectionDidChange, this, &MyDocument::scheduleStatusUpdate);
+    connect(this, &Document::displayNameChanged, this, &MyDocument::scheduleStatusUpdate);
+    // Every change of the record (a name, a filing, an undo) passes the
+    // document's history.
+    auto& center = NotificationCenter::defaultCenter();
+    for (const std::string_view name : {kUndoManagerDidCloseUndoGroupNotification, kUndoManagerDidUndoChangeNotification,
+                                        kUndoManagerDidRedoChangeNotification}) {
+        center.addObserver(&statusPath_, std::string(name), &undoManager(),
+                           [this](const Notification&) { scheduleStatusUpdate(); });
+    }
+    updateStatusBar();
+}
+
+void MyDocument::scheduleStatusUpdate() {
+    if (statusUpdatePending_ || !statusPath_) return;
+    statusUpdatePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        statusUpdatePending_ = false;
+        updateStatusBar();
+    });
+}
+
+void MyDocument::updateStatusBar() {
+    if (!statusPath_ || !statusCounts_ || ending_) return;
+    const QString path = selectionPathText();
+    statusPath_->setText(path);
+    // The whole path, where the window is too narrow for it.
+    statusPath_->setToolTip(path);
+    statusCounts_->setText(recordCountsText());
+}
+
+} // namespace cogbook

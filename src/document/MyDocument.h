@@ -245,7 +245,6 @@ private:
     void updateStatusBar();
     // SUBTREE was filed in the record (or taken out of it).
     void noteSubtreeFiled(const ZRBicycleList& subtree, bool filed);
-    QString bikeName() const;
 
     void installCommands();
     void installFindCommands();

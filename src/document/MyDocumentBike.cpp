@@ -4,13 +4,15 @@
 // through the cells and the notes pane.
 #include "document/MyDocument.h"
 
-#include <QFileInfo>
-
 #include <functional>
+#include <optional>
 
+#include "document/document_support.h"
 #include "foundation/undo_manager.h"
 
 namespace cogbook {
+
+using namespace document_support;
 
 void MyDocument::installBikeCommands() {
     addCommand("showBikeDetails:", [this](QAction*) { showBikeDetails(); });
@@ -19,12 +21,10 @@ void MyDocument::installBikeCommands() {
 QString MyDocument::bikeName() const {
     // Saving names the bike after its file, without the extension; until
     // the record has a file the bike keeps its own name.
-    if (!fileName().isEmpty()) {
-        const QString base = QFileInfo(displayName()).completeBaseName();
-        if (!base.isEmpty()) return base;
-    }
+    const std::optional<QString> base = displayNameWithoutExtension(displayName());
+    if (!fileName().isEmpty() && base) return *base;
     const QString own = QString::fromStdString(theBike_->partName());
-    return own.isEmpty() ? displayName() : own;
+    return own.isEmpty() ? base.value_or(displayName()) : own;
 }
 
 void MyDocument::setupBikeHeader() {

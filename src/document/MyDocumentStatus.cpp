@@ -60,14 +60,6 @@ void MyDocument::noteSubtreeFiled(const ZRBicycleList& subtree, bool filed) {
     scheduleStatusUpdate();
 }
 
-QString MyDocument::bikeName() const {
-    if (!theBike_->partName().empty()) return QString::fromStdString(theBike_->partName());
-    // A bike without a name of its own goes by the file's, less its extension.
-    const QString name = displayName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? name.left(dot) : name;
-}
-
 QString MyDocument::selectionPathText() const {
     if (!bikeTable_) return bikeName();
     const long selected = bikeTable_->numberOfSelectedRows();

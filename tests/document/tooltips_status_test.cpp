@@ -97,15 +97,15 @@ TEST_F(WindowAidsTest, TheStatusBarFollowsTheSelectionEditsUndoAndRedo) {
     MyDocument* document = showSample();
     OutlineView* view = document->bikeTable();
     ASSERT_NE(document->documentWindow()->statusBar()->accessibleName(), "");
-    EXPECT_EQ(status(document), "Bike | 2 parts, 2 entries");
+    EXPECT_EQ(status(document), "aids | 2 parts, 2 entries");
 
     ZRBicycleList* hub = at(document, {0, 0});
     view->selectRowByExtendingSelection(view->rowForItem(hub), false);
     processPendingEvents();
-    EXPECT_EQ(status(document), "Bike \u203a Front wheel (dynamo hub) \u203a Hub | 2 parts, 2 entries");
+    EXPECT_EQ(status(document), "aids \u203a Front wheel (dynamo hub) \u203a Hub | 2 parts, 2 entries");
     Application::performAsOneEvent([&] { document->newPartNameForItem("Dynamo hub", hub->shared_from_this()); });
     processPendingEvents();
-    EXPECT_EQ(status(document), "Bike \u203a Front wheel (dynamo hub) \u203a Dynamo hub | 2 parts, 2 entries");
+    EXPECT_EQ(status(document), "aids \u203a Front wheel (dynamo hub) \u203a Dynamo hub | 2 parts, 2 entries");
 
     perform(document, "addEntryForPart:");
     view->abortEditing();
@@ -115,7 +115,7 @@ TEST_F(WindowAidsTest, TheStatusBarFollowsTheSelectionEditsUndoAndRedo) {
     // The wheel and all below it go, and come back.
     view->selectRowByExtendingSelection(0, false);
     perform(document, "delete:");
-    EXPECT_EQ(status(document), "Bike | 0 parts, 1 entry");
+    EXPECT_EQ(status(document), "aids | 0 parts, 1 entry");
     perform(document, "undo:");
     EXPECT_EQ(document->statusCountsLabel()->text(), "2 parts, 3 entries");
     perform(document, "redo:");

@@ -21,6 +21,32 @@ shoot() { # OUTPUT KEYS [FILE...]
         kill $pid' "$program" "$output" "$keys" "$@"
 }
 
+# A dark desktop: the palette comes from the colour scheme a KDE session
+# hands every Qt program (Breeze Dark's colours).
+dark_desktop() {
+    mkdir -p "$XDG_CONFIG_HOME"
+    cat > "$XDG_CONFIG_HOME/kdeglobals" <<'SCHEME'
+[Colors:Button]
+BackgroundNormal=49,54,59
+ForegroundNormal=252,252,252
+[Colors:Selection]
+BackgroundNormal=61,174,233
+ForegroundNormal=252,252,252
+[Colors:View]
+BackgroundNormal=35,38,41
+BackgroundAlternate=39,44,49
+ForegroundNormal=252,252,252
+ForegroundInactive=161,169,177
+[Colors:Window]
+BackgroundNormal=42,46,50
+ForegroundNormal=252,252,252
+ForegroundInactive=161,169,177
+[Colors:Tooltip]
+BackgroundNormal=49,54,59
+ForegroundNormal=252,252,252
+SCHEME
+}
+
 shoot docs/new-bike.png "Down Down Down Right Down"
 shoot docs/sample-record.png "ctrl+Right Down" resources/sample.cogbook
 shoot docs/editing.png "ctrl+Right Down Down Down Down ctrl+shift+e" resources/sample.cogbook
@@ -45,3 +71,16 @@ xvfb-run -a -s "-screen 0 1100x700x24" bash -c '
     sleep 1
     import -window root -crop 1000x600+0+0 "$1"
     kill $pid' "$program" docs/search-report.png
+
+# The calendar of a date cell (Alt+Down in its editor), the bike's details,
+# the handbook.
+shoot docs/calendar.png "ctrl+Right Down Down Down Down F2 shift+Tab alt+Down" resources/sample.cogbook
+shoot docs/bike-details.png "ctrl+i" resources/sample.cogbook
+shoot docs/handbook.png "F1" resources/sample.cogbook
+
+# The same record on a dark desktop.
+(
+    export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5 KDE_FULL_SESSION=true
+    dark_desktop
+    shoot docs/sample-record-dark.png "ctrl+Right Down Down" resources/sample.cogbook
+)

@@ -25,7 +25,7 @@
 namespace {
 
 bool isCommandLineForm(const std::vector<std::string>& args) {
-    static const std::set<std::string> words{"print", "export-pdf", "export-json", "import-json",
+    static const std::set<std::string> words{"print", "export-pdf", "export-json", "import-json", "export-csv", "due",
                                              "--help", "-h", "--version"};
     return !args.empty() && words.count(args.front()) > 0;
 }

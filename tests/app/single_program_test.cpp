@@ -125,6 +125,18 @@ TEST_F(SingleProgramTest, ALaterProgramHandsItsFilesToTheRunningOneAndEnds) {
     EXPECT_EQ(controller->documents().size(), 3u);
 }
 
+TEST_F(SingleProgramTest, CommandFormsRunOnTheirOwnBesideTheRunningProgram) {
+    becomeTheRunningProgram();
+    writeRecord("ride.cogbook");
+    for (const char* word : {"print", "export-json", "export-csv", "due"}) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(finish(startProgram({QString::fromLatin1(word), "ride.cogbook"})), 0);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(controller->documents().empty()) << "no command word is taken for a file to open";
+    EXPECT_TRUE(alerts.messages.empty());
+}
+
 TEST_F(SingleProgramTest, ProgramsStartedTogetherEndWithOneRunning) {
     for (int round = 0; round < 2; ++round) {
         QProcess* first = startProgram({});

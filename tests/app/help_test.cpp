@@ -45,8 +45,10 @@ protected:
         test_support::closeAllDocuments(*controller);
         controller.reset();
     }
-    // F1, as the user presses it in the window in front.
+    // F1, as the user presses it in DOCUMENT's window, brought to the front.
     void pressHelpKey(MyDocument* document) {
+        QApplication::setActiveWindow(document->documentWindow());
+        processPendingEvents();
         QTest::keyClick(document->bikeTable(), Qt::Key_F1);
         processPendingEvents();
     }
@@ -59,8 +61,6 @@ protected:
 TEST_F(HandbookTest, HelpKeyOpensTheContentsWhoseLinksReachEverySection) {
     auto* document = static_cast<MyDocument*>(controller->newDocument());
     ASSERT_NE(document, nullptr);
-    QApplication::setActiveWindow(document->documentWindow());
-    processPendingEvents();
     pressHelpKey(document);
 
     ZRSWHelpWindow* help = controller->helpWindow();
@@ -95,8 +95,6 @@ TEST_F(HandbookTest, HelpKeyOpensTheContentsWhoseLinksReachEverySection) {
 TEST_F(HandbookTest, EscapeClosesTheHandbookAndTheHelpKeyBringsTheSameOneBack) {
     auto* document = static_cast<MyDocument*>(controller->newDocument());
     ASSERT_NE(document, nullptr);
-    QApplication::setActiveWindow(document->documentWindow());
-    processPendingEvents();
     pressHelpKey(document);
     ZRSWHelpWindow* help = controller->helpWindow();
     ASSERT_TRUE(help != nullptr && help->isVisible());
@@ -106,8 +104,6 @@ TEST_F(HandbookTest, EscapeClosesTheHandbookAndTheHelpKeyBringsTheSameOneBack) {
     processPendingEvents();
     EXPECT_FALSE(help->isVisible());
 
-    QApplication::setActiveWindow(document->documentWindow());
-    processPendingEvents();
     pressHelpKey(document);
     EXPECT_EQ(controller->helpWindow(), help);
     EXPECT_TRUE(help->isVisible());

@@ -20,6 +20,7 @@
 #include "model/record_file.h"
 #include "platform/application.h"
 #include "platform/text_wrapping.h"
+#include "platform/view_state.h"
 #include "ui_MyDocument.h"
 
 namespace cogbook {
@@ -207,10 +208,18 @@ void MyDocument::replaceBikeWithDataFromFile() {
         // Whatever the reason, the file holds no record this program can use.
         throw DocumentContentError(error.what());
     }
+    // The file read again keeps what the outline showed open and selected,
+    // as far as the new tree still has it.
+    const bool shown = bikeTable_ && bikeTable_->dataSource() == this;
+    std::optional<OutlineViewState> view;
+    if (shown) view = outlineViewState(*bikeTable_);
     theBike_ = std::move(decoded);
     counts_.reset();
     scheduleStatusUpdate();
-    if (bikeTable_ && bikeTable_->dataSource() == this) bikeTable_->reloadData();
+    if (shown) {
+        bikeTable_->reloadData();
+        restoreOutlineViewState(*bikeTable_, *view);
+    }
     updateBikeHeader();
 }
 

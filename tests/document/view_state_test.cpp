@@ -84,6 +84,14 @@ TEST_F(DocumentTest, AReopenedFileShowsTheColumnsAndRowsAsLeft) {
     EXPECT_EQ(visibleRows(document),
               (std::vector<std::string>{"Frame", "Bell", "Wheels", "  Front", "  Rear", "    Tube"}));
     EXPECT_TRUE(document->bikeTable()->selectedRowIndexes().empty());
+
+    // Read again (a revert, or the file followed on disk): the rows stay
+    // open and selected as they were.
+    document->bikeTable()->selectRowByExtendingSelection(4, false);
+    ASSERT_TRUE(document->revertToSavedFromFileOfType(path, document->fileType()));
+    EXPECT_EQ(visibleRows(document),
+              (std::vector<std::string>{"Frame", "Bell", "Wheels", "  Front", "  Rear", "    Tube"}));
+    EXPECT_EQ(document->bikeTable()->selectedRowIndexes(), std::vector<long>{4});
 }
 
 TEST_F(DocumentTest, ThePartColumnFitsTheNamesShownOnFirstOpen) {

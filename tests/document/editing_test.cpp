@@ -495,29 +495,5 @@ TEST_F(EditingTest, EveryDocumentWindowEditsCellsWithTheOneSharedEditor) {
     EXPECT_EQ(editor->parentWidget(), nullptr);
 }
 
-TEST_F(EditingTest, ClosingADocumentDropsEveryUndoStepThatReachesIt) {
-    MyDocument* front = showing(node("Bike", true, {node("Frame", true)}), "front.cogbook");
-    MyDocument* back = showing(node("Bike", true, {node("Fork", true)}), "back.cogbook");
-    ASSERT_TRUE(front && back);
-    QApplication::setActiveWindow(front->documentWindow());
-    // A change to the back document while the front window is key is still
-    // the back document's.
-    inOneEvent([&] {
-        back->newPartNameForItem("Carbon fork", back->theBike()->childAtIndex(0));
-        front->newPartNameForItem("Steel frame", front->theBike()->childAtIndex(0));
-    });
-    ASSERT_EQ(front->undoManager().undoStepCount(), 1u);
-    EXPECT_EQ(back->undoManager().undoStepCount(), 1u);
-
-    back->updateChangeCount(Document::ChangeCleared);
-    back->close();
-    processPendingEvents();
-    ASSERT_EQ(front->undoManager().undoStepCount(), 1u) << "the front document's own change stays";
-    undo(front);
-    EXPECT_EQ(nodeAt(front, {0})->partName(), "Frame");
-    EXPECT_FALSE(front->undoManager().canUndo()) << "nothing of the closed document is left";
-    EXPECT_TRUE(alerts.messages.empty());
-}
-
 } // namespace
 } // namespace cogbook

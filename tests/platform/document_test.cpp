@@ -18,7 +18,6 @@
 #include "platform/alerts.h"
 #include "platform/application.h"
 #include "platform/application_identity.h"
-#include "platform/window_frame.h"
 #include "platform/text_document_fixture.h"
 
 namespace cogbook::test_support {
@@ -261,24 +260,6 @@ TEST_F(PlatformDocumentTest, AFailingHandlerIsReportedAndTheProgramGoesOn) {
     ASSERT_EQ(alerts.messages.size(), 2u);
     EXPECT_EQ(alerts.messages[1].detail, "disk on fire");
     EXPECT_EQ(recoveries, 2);
-}
-
-TEST(WindowFrame, SavedFramesComeBackAndBadOnesAreIgnored) {
-    test_support::ScratchDefaults defaults;
-    EXPECT_EQ(frameFromString(stringFromFrame(QRect(40, 30, 800, 500))), QRect(40, 30, 800, 500));
-    for (const char* bad : {"", "1 2 3", "a b c d", "0 0 20 20", "0 0 800 500 9"}) {
-        EXPECT_FALSE(frameFromString(bad).isValid()) << bad;
-    }
-
-    QWidget window;
-    UserDefaults::standardUserDefaults().setObjectForKey(PlistValue("50 60 640 420"), "Frame");
-    ASSERT_TRUE(setFrameUsingName(&window, "Frame"));
-    EXPECT_EQ(window.size(), QSize(640, 420));
-
-    window.resize(700, 450);
-    saveFrameUsingName(&window, "Frame");
-    EXPECT_EQ(frameFromString(QString::fromStdString(UserDefaults::standardUserDefaults().stringForKey("Frame"))).size(),
-              QSize(700, 450));
 }
 
 } // namespace

@@ -57,7 +57,9 @@ TEST(WindowPlacement, SavedFramesKeepTheirScale) {
     const SavedFrame saved = savedFrameFromString("10 20 300 200 @1.5");
     EXPECT_EQ(saved.frame, QRect(10, 20, 300, 200));
     EXPECT_DOUBLE_EQ(saved.scale, 1.5);
-    for (const char* bad : {"10 20 300 200 @", "10 20 300 200 @-2", "10 20 300 200 @x", "10 20 300 @2"}) {
+    EXPECT_EQ(frameFromString(stringFromFrame(QRect(40, 30, 800, 500))), QRect(40, 30, 800, 500));
+    for (const char* bad : {"", "1 2 3", "a b c d", "0 0 20 20", "0 0 800 500 9", "10 20 300 200 @",
+                            "10 20 300 200 @-2", "10 20 300 200 @x", "10 20 300 @2"}) {
         EXPECT_FALSE(savedFrameFromString(bad).frame.isValid()) << bad;
     }
 
@@ -72,6 +74,11 @@ TEST(WindowPlacement, SavedFramesKeepTheirScale) {
     store.setObjectForKey(PlistValue("90000 90000 640 420"), "Frame");
     ASSERT_TRUE(setFrameUsingName(&window, "Frame"));
     EXPECT_TRUE(available.contains(QRect(window.pos(), window.size()))) << window.pos().x() << "," << window.pos().y();
+
+    // What the window has now is what is kept.
+    window.resize(700, 450);
+    saveFrameUsingName(&window, "Frame");
+    EXPECT_EQ(savedFrameFromString(QString::fromStdString(store.stringForKey("Frame"))).frame.size(), QSize(700, 450));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <set>
 #include <stdexcept>
 #include <string_view>
 
@@ -181,6 +182,13 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
 }
 
 } // namespace
+
+bool isCommandLineForm(const std::vector<std::string>& args) {
+    static const std::set<std::string, std::less<>> words{"print",      "export-pdf", "export-json", "import-json",
+                                                          "export-csv", "due",        "--help",      "-h",
+                                                          "--version"};
+    return !args.empty() && words.count(args.front()) > 0;
+}
 
 int runCommandLine(std::vector<std::string> args, std::ostream& out, std::ostream& err, const PdfRenderer& pdf) {
     try {

@@ -18,6 +18,10 @@ inline constexpr const char* kUsageLine =
     "usage: cogbook [FILE...] | print FILE | export-pdf FILE OUT | export-json FILE | import-json JSON OUT\n"
     "       | export-csv FILE | due FILE";
 
+// Whether ARGS name one of the command forms above (or --help, --version),
+// which run on their own rather than opening windows.
+bool isCommandLineForm(const std::vector<std::string>& args);
+
 // Renders BIKE as the bytes of a PDF document whose pages are headed NAME.
 // Throws std::runtime_error when it cannot. Only the windowed build has one.
 using PdfRenderer = std::function<std::vector<std::uint8_t>(const ZRBicycleList& bike, const std::string& name)>;

@@ -1,7 +1,6 @@
 // The cogbook program: the desktop application, or with a command word its
 // command-line forms (which need no display).
 #include <iostream>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,12 +23,6 @@
 
 namespace {
 
-bool isCommandLineForm(const std::vector<std::string>& args) {
-    static const std::set<std::string> words{"print", "export-pdf", "export-json", "import-json", "export-csv", "due",
-                                             "--help", "-h", "--version"};
-    return !args.empty() && words.count(args.front()) > 0;
-}
-
 // PDF is drawn through Qt's painting, which needs a GUI application but no
 // display: without one, the offscreen platform serves.
 int runCommandLineWithPdf(int argc, char** argv, std::vector<std::string> args) {
@@ -49,7 +42,7 @@ int runCommandLineWithPdf(int argc, char** argv, std::vector<std::string> args) 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && args.front() == "export-pdf") return runCommandLineWithPdf(argc, argv, std::move(args));
-    if (isCommandLineForm(args)) return cogbook::runCommandLine(std::move(args), std::cout, std::cerr);
+    if (cogbook::isCommandLineForm(args)) return cogbook::runCommandLine(std::move(args), std::cout, std::cerr);
 
     cogbook::Application application(argc, argv);
     cogbook::setApplicationIdentity(cogbook::cogbookIdentity());

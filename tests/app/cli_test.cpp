@@ -44,6 +44,17 @@ TEST(appCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
     const auto version = runCli({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_THAT(version.out, testing::MatchesRegex("cogbook [0-9]+\\.[0-9]+\\.[0-9]+\n"));
+
+    // Every form the usage names runs on its own; a file name opens windows.
+    std::istringstream usage(kUsageLine);
+    for (std::string word; usage >> word;) {
+        if (word.front() != '|') continue;
+        usage >> word;
+        SCOPED_TRACE(word);
+        EXPECT_TRUE(isCommandLineForm({word, "bike.cogbook"}));
+    }
+    EXPECT_FALSE(isCommandLineForm({"bike.cogbook"}));
+    EXPECT_FALSE(isCommandLineForm({}));
 }
 
 TEST(appCommandLine, UnreadableInputsExitWithOneNamingTheFile) {

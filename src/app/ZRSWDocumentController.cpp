@@ -162,6 +162,8 @@ void ZRSWDocumentController::buildMainMenu() {
     makeMenuItem(file, tr("Print Previe&w…"), "printPreview:");
     makeMenuItem(file, tr("&Print…"), "printDocument:", standardKey(QKeySequence::Print, Qt::CTRL | Qt::Key_P));
     makeMenuItem(file, tr("E&xport as PDF…"), "exportDocumentAsPDF:");
+    makeMenuItem(file, tr("Export Service &Log as CSV…"), "exportServiceLogAsCSV:");
+    makeMenuItem(file, tr("&Import Service Entries from CSV…"), "importServiceEntriesFromCSV:");
     file->addSeparator();
     QAction* quit = makeMenuItem(file, tr("&Quit"), "terminate:", standardKey(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
     quit->setMenuRole(QAction::QuitRole);
@@ -200,11 +202,16 @@ void ZRSWDocumentController::buildMainMenu() {
                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), kAddEntryForPartMenuItemTag);
     makeMenuItem(record, tr("Add Entry for &Bike"), "addEntryForBike:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
     record->addSeparator();
+    makeMenuItem(record, tr("Service &Interval…"), "showServiceInterval:");
     makeMenuItem(record, tr("Bike &Details…"), "showBikeDetails:", QKeySequence(Qt::CTRL | Qt::Key_I));
 
     auto* view = new QMenu(tr("&View"));
     makeMenuItem(view, tr("&Expand All"), "expandAll:", QKeySequence(Qt::CTRL | Qt::Key_Right));
     makeMenuItem(view, tr("&Collapse All"), "collapseAll:", QKeySequence(Qt::CTRL | Qt::Key_Left));
+    view->addSeparator();
+    makeMenuItem(view, tr("Service &Due"), "showServiceDue:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    makeMenuItem(view, tr("Service &Log"), "showServiceLog:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    makeMenuItem(view, tr("Costs by &Year"), "showCostsByYear:");
     view->addSeparator();
     makeMenuItem(view, tr("Customize &Toolbar…"), "runToolbarCustomizationPalette:");
 

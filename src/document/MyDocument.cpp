@@ -52,6 +52,7 @@ MyDocument::~MyDocument() {
     ending_ = true;
     NotificationCenter::defaultCenter().removeObserver(&pendingFocus_);
     NotificationCenter::defaultCenter().removeObserver(&statusPath_);
+    NotificationCenter::defaultCenter().removeObserver(&recordChangePending_);
     if (notesView_) notesView_->removeEventFilter(this);
     NotificationCenter::defaultCenter().postNotificationName(kZRSWBikeDocumentWillDeallocNotification, this);
     if (bikeTable_) {
@@ -216,6 +217,7 @@ void MyDocument::replaceBikeWithDataFromFile() {
     theBike_ = std::move(decoded);
     counts_.reset();
     scheduleStatusUpdate();
+    noteRecordChanged();
     if (shown) {
         bikeTable_->reloadData();
         restoreOutlineViewState(*bikeTable_, *view);

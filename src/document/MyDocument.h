@@ -9,7 +9,8 @@
 // expanded and selected in each file), MyDocumentBike.cpp (the bike's own
 // details), MyDocumentDates.cpp (dates rolled up after a change),
 // MyDocumentKeyboard.cpp (where the keys go, and the empty bike's hint),
-// MyDocumentStatus.cpp (the status bar).
+// MyDocumentStatus.cpp (the status bar), MyDocumentService.cpp (what is due
+// and what the bike has cost, shared by the views that show them).
 #pragma once
 
 #include <QPointer>
@@ -28,6 +29,8 @@
 #include "document/bike_header_line.h"
 #include "foundation/date.h"
 #include "model/ZRBicycleList.h"
+#include "model/service_costs.h"
+#include "model/service_due.h"
 #include "platform/document.h"
 #include "platform/images.h"
 #include "platform/outline_view.h"
@@ -230,6 +233,18 @@ public:
     bool exportAsPdf();
     bool exportAsPdfToFile(const QString& path);
 
+    // The record's service state, as of now: worked out again after each
+    // change of the record and when the day changes, then kept.
+    const ServiceDueOverview& serviceDue() const;
+    const ServiceCosts& serviceCostTotals() const;
+    // The record changed (a field, a filing, an undo or redo, the file read
+    // again): the views that show it catch up.
+    void noteRecordChanged();
+
+signals:
+    // Once per event after the record changed, however many changes it saw.
+    void recordChanged();
+
 protected:
     DocumentWindow* makeWindow() override;
     void windowControllerDidLoadNib() override;
@@ -247,6 +262,7 @@ private:
     void noteSubtreeFiled(const ZRBicycleList& subtree, bool filed);
 
     void installCommands();
+    void watchRecordChanges();
     void installFindCommands();
     void installToolbarCommands();
     void watchForKeyWindow();
@@ -342,6 +358,10 @@ private:
     QPointer<QLabel> statusPath_;
     QPointer<QLabel> statusCounts_;
     bool statusUpdatePending_ = false;
+    mutable std::optional<ServiceDueOverview> serviceDue_;
+    mutable long long serviceDueDay_ = 0;
+    mutable std::optional<ServiceCosts> serviceCosts_;
+    bool recordChangePending_ = false;
 };
 
 } // namespace cogbook

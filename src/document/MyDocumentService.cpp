@@ -1,0 +1,53 @@
+// The record's service state as the window shows it: what is due and what
+// the bike has cost, worked out once per change of the record (and once per
+// day, since what is due moves with the calendar) and shared by every view
+// of the document that shows it.
+#include "document/MyDocument.h"
+
+#include <QTimer>
+
+#include "foundation/notification_center.h"
+#include "foundation/undo_manager.h"
+#include "model/service_costs.h"
+
+namespace cogbook {
+
+void MyDocument::watchRecordChanges() {
+    // Every change of the record (a field, a filing, an undo) passes the
+    // document's own history.
+    auto& center = NotificationCenter::defaultCenter();
+    for (const std::string_view name : {kUndoManagerDidCloseUndoGroupNotification, kUndoManagerDidUndoChangeNotification,
+                                        kUndoManagerDidRedoChangeNotification}) {
+        center.addObserver(&recordChangePending_, std::string(name), &undoManager(),
+                           [this](const Notification&) { noteRecordChanged(); });
+    }
+}
+
+void MyDocument::noteRecordChanged() {
+    serviceDue_.reset();
+    serviceCosts_.reset();
+    if (recordChangePending_ || ending_) return;
+    recordChangePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        recordChangePending_ = false;
+        if (!ending_) emit recordChanged();
+    });
+}
+
+const ServiceDueOverview& MyDocument::serviceDue() const {
+    const Date now = Date::now();
+    const CivilDate civil = localCivilDate(now);
+    const long long today = daysFromCivil(civil.year, civil.month, civil.day);
+    if (!serviceDue_ || serviceDueDay_ != today) {
+        serviceDue_ = serviceDueOverview(*theBike_, now);
+        serviceDueDay_ = today;
+    }
+    return *serviceDue_;
+}
+
+const ServiceCosts& MyDocument::serviceCostTotals() const {
+    if (!serviceCosts_) serviceCosts_ = serviceCosts(*theBike_);
+    return *serviceCosts_;
+}
+
+} // namespace cogbook

@@ -263,6 +263,7 @@ private:
 
     void installCommands();
     void watchRecordChanges();
+    void updateServiceState() const;
     void installFindCommands();
     void installToolbarCommands();
     void watchForKeyWindow();

@@ -9,6 +9,7 @@
 #include "foundation/notification_center.h"
 #include "foundation/undo_manager.h"
 #include "model/service_costs.h"
+#include "model/service_overview.h"
 
 namespace cogbook {
 
@@ -34,19 +35,25 @@ void MyDocument::noteRecordChanged() {
     });
 }
 
-const ServiceDueOverview& MyDocument::serviceDue() const {
+// Both from one walk: the views that show one mostly show the other.
+void MyDocument::updateServiceState() const {
     const Date now = Date::now();
     const CivilDate civil = localCivilDate(now);
     const long long today = daysFromCivil(civil.year, civil.month, civil.day);
-    if (!serviceDue_ || serviceDueDay_ != today) {
-        serviceDue_ = serviceDueOverview(*theBike_, now);
-        serviceDueDay_ = today;
-    }
+    if (serviceDue_ && serviceCosts_ && serviceDueDay_ == today) return;
+    ServiceOverview overview = serviceOverview(*theBike_, now);
+    serviceDue_ = std::move(overview.due);
+    serviceCosts_ = std::move(overview.costs);
+    serviceDueDay_ = today;
+}
+
+const ServiceDueOverview& MyDocument::serviceDue() const {
+    updateServiceState();
     return *serviceDue_;
 }
 
 const ServiceCosts& MyDocument::serviceCostTotals() const {
-    if (!serviceCosts_) serviceCosts_ = serviceCosts(*theBike_);
+    updateServiceState();
     return *serviceCosts_;
 }
 

@@ -162,6 +162,13 @@ public:
     void setDistanceUnit(std::optional<DistanceUnit> value);
     std::optional<std::string> currency() const;
     void setCurrency(std::optional<std::string> value);
+    // An entry's cost and reading from one pass over its fields, as cost()
+    // and odometer() answer them: for walks that read every entry.
+    struct ServiceReadings {
+        std::optional<double> cost;
+        std::optional<double> odometer;
+    };
+    ServiceReadings serviceReadings() const;
     // True when either interval is set.
     bool hasServiceInterval() const { return serviceIntervalDays() || serviceIntervalDistance(); }
 

@@ -35,17 +35,21 @@ void putField(PlistDictionary& fields, std::string_view key, std::optional<Plist
 // The number fields are read for every item of a record at once (totals,
 // what is due), so they are checked here without the general check's
 // dispatch on the key. Kept in step with serviceFieldProblem().
+std::optional<double> fitNumber(const PlistValue& value, double minimum, bool minimumIncluded) {
+    const auto number = numberFromPlist(value);
+    if (!number || !std::isfinite(*number) || *number < minimum || (!minimumIncluded && *number == minimum))
+        return std::nullopt;
+    return number;
+}
+
 std::optional<double> numberField(const PlistDictionary& fields, std::string_view key, double minimum,
                                   bool minimumIncluded) {
-    for (const auto& [name, value] : fields) {
-        if (name != key) continue;
-        const auto number = numberFromPlist(value);
-        if (!number || !std::isfinite(*number) || *number < minimum || (!minimumIncluded && *number == minimum))
-            return std::nullopt;
-        return number;
-    }
+    for (const auto& [name, value] : fields)
+        if (name == key) return fitNumber(value, minimum, minimumIncluded);
     return std::nullopt;
 }
+
+constexpr double kLowestCost = -HUGE_VAL;
 
 std::optional<PlistValue> realValue(std::optional<double> value) {
     if (!value) return std::nullopt;
@@ -55,7 +59,7 @@ std::optional<PlistValue> realValue(std::optional<double> value) {
 } // namespace
 
 std::optional<double> ZRBicycleList::cost() const {
-    return numberField(fields_.otherFields, kCostKey, -HUGE_VAL, true);
+    return numberField(fields_.otherFields, kCostKey, kLowestCost, true);
 }
 void ZRBicycleList::setCost(std::optional<double> value) { putField(fields_.otherFields, kCostKey, realValue(value)); }
 
@@ -64,6 +68,24 @@ std::optional<double> ZRBicycleList::odometer() const {
 }
 void ZRBicycleList::setOdometer(std::optional<double> value) {
     putField(fields_.otherFields, kOdometerKey, realValue(value));
+}
+
+ZRBicycleList::ServiceReadings ZRBicycleList::serviceReadings() const {
+    ServiceReadings readings;
+    bool costSeen = false;
+    bool odometerSeen = false;
+    for (const auto& [name, value] : fields_.otherFields) {
+        // The first of a name counts, as for the single readers.
+        if (!costSeen && name == kCostKey) {
+            costSeen = true;
+            readings.cost = fitNumber(value, kLowestCost, true);
+        } else if (!odometerSeen && name == kOdometerKey) {
+            odometerSeen = true;
+            readings.odometer = fitNumber(value, 0.0, true);
+        }
+        if (costSeen && odometerSeen) break;
+    }
+    return readings;
 }
 
 std::optional<std::int64_t> ZRBicycleList::serviceIntervalDays() const {

@@ -1,5 +1,7 @@
 #include "model/service_costs.h"
 
+#include "model/service_overview.h"
+
 #include <cmath>
 #include <ctime>
 #include <vector>
@@ -12,39 +14,7 @@ double ServiceCosts::totalOf(const ZRBicycleList& node) const {
     return found == totals_.end() ? 0.0 : found->second;
 }
 
-ServiceCosts serviceCosts(const ZRBicycleList& bike) {
-    ServiceCosts costs;
-    // Post-order: a part's total is known once all its children are done.
-    struct Frame {
-        const ZRBicycleList* node;
-        std::size_t next = 0;
-        double sum = 0.0;
-    };
-    std::vector<Frame> stack{{&bike}};
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        const auto& children = frame.node->children();
-        if (children && frame.next < children->size()) {
-            const ZRBicycleList& child = *children->at(frame.next++);
-            if (child.expandable()) {
-                stack.push_back({&child});
-            } else if (const auto cost = child.otherFields().empty() ? std::nullopt : child.cost()) {
-                frame.sum += *cost;
-                ++costs.costedEntries;
-            }
-            continue;
-        }
-        const Frame done = frame;
-        stack.pop_back();
-        if (done.sum != 0.0) costs.totals_.emplace(done.node, done.sum);
-        if (stack.empty()) {
-            costs.total = done.sum;
-        } else {
-            stack.back().sum += done.sum;
-        }
-    }
-    return costs;
-}
+ServiceCosts serviceCosts(const ZRBicycleList& bike) { return serviceOverview(bike, std::nullopt).costs; }
 
 CivilDate localCivilDate(Date date) {
     const double seconds = std::floor(date.unixSeconds());

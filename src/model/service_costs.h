@@ -3,11 +3,15 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <unordered_map>
 
+#include "foundation/date.h"
 #include "model/ZRBicycleList.h"
 
 namespace cogbook {
+
+struct ServiceOverview;
 
 struct ServiceCosts {
     // The total under NODE (a part or the bike: its entries and everything
@@ -19,7 +23,7 @@ struct ServiceCosts {
     std::size_t costedEntries = 0;
 
 private:
-    friend ServiceCosts serviceCosts(const ZRBicycleList& bike);
+    friend ServiceOverview serviceOverview(const ZRBicycleList& bike, std::optional<Date> now);
     std::unordered_map<const ZRBicycleList*, double> totals_; // parts with a cost below
 };
 

@@ -1,5 +1,7 @@
 #include "model/service_due.h"
 
+#include "model/service_overview.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +24,8 @@ DueState stateOf(double left, double interval) {
     return DueState::ok;
 }
 
+} // namespace
+
 int urgencyRank(DueState state) {
     switch (state) {
     case DueState::overdue: return 0;
@@ -32,8 +36,6 @@ int urgencyRank(DueState state) {
     }
     return 5;
 }
-
-} // namespace
 
 DistanceUnit recordDistanceUnit(const ZRBicycleList& bike) {
     return bike.distanceUnit().value_or(DistanceUnit::kilometres);
@@ -50,13 +52,18 @@ std::string distanceText(double distance, DistanceUnit unit) {
 }
 
 PartDue partDue(const ZRBicycleListPtr& part, std::optional<double> current, DistanceUnit unit, Date now) {
-    PartDue due;
-    due.part = part;
     const ZRBicycleList* last = nullptr;
     if (const auto& children = part->children()) {
         for (const auto& child : *children)
             if (!child->expandable() && (last == nullptr || child->date() >= last->date())) last = child.get();
     }
+    return partDueSince(part, last, current, unit, now);
+}
+
+PartDue partDueSince(const ZRBicycleListPtr& part, const ZRBicycleList* last, std::optional<double> current,
+                     DistanceUnit unit, Date now) {
+    PartDue due;
+    due.part = part;
     const auto days = part->serviceIntervalDays();
     const auto distance = part->serviceIntervalDistance();
     if (last == nullptr) {
@@ -111,19 +118,7 @@ PartDue partDue(const ZRBicycleListPtr& part, std::optional<double> current, Dis
 }
 
 std::optional<double> currentDistance(const ZRBicycleList& bike) {
-    std::optional<double> highest;
-    std::vector<const ZRBicycleList*> stack{&bike};
-    while (!stack.empty()) {
-        const ZRBicycleList* node = stack.back();
-        stack.pop_back();
-        if (!node->expandable()) {
-            if (const auto reading = node->odometer(); reading && (!highest || *reading > *highest))
-                highest = reading;
-        }
-        if (const auto& children = node->children())
-            for (const auto& child : *children) stack.push_back(child.get());
-    }
-    return highest;
+    return serviceOverview(bike, std::nullopt).due.currentDistance;
 }
 
 const PartDue* ServiceDueOverview::find(const ZRBicycleList& part) const {
@@ -137,65 +132,7 @@ std::size_t ServiceDueOverview::dueCount() const {
 }
 
 ServiceDueOverview serviceDueOverview(const ZRBicycleList& bike, Date now) {
-    ServiceDueOverview overview;
-    // One walk in outline order: the readings, and the parts with an
-    // interval with where they sit, so that marking their ancestors needs no
-    // climb through parent links.
-    struct Visited {
-        const ZRBicycleList* node;
-        std::size_t parent; // index into VISITED
-    };
-    constexpr std::size_t kTop = static_cast<std::size_t>(-1);
-    std::vector<Visited> visited;
-    std::vector<std::size_t> withInterval; // indices into VISITED, in outline order
-    std::vector<std::pair<const ZRBicycleList*, std::size_t>> stack{{&bike, kTop}};
-    auto read = [&](const ZRBicycleList& entry) {
-        if (entry.otherFields().empty()) return;
-        if (const auto reading = entry.odometer();
-            reading && (!overview.currentDistance || *reading > *overview.currentDistance))
-            overview.currentDistance = reading;
-    };
-    if (!bike.expandable()) read(bike);
-    while (!stack.empty()) {
-        const auto [node, parent] = stack.back();
-        stack.pop_back();
-        if (!node->expandable()) continue;
-        const std::size_t self = visited.size();
-        visited.push_back({node, parent});
-        if (!node->otherFields().empty() && node->hasServiceInterval()) withInterval.push_back(self);
-        const auto& children = node->children();
-        if (!children) continue;
-        // Entries are read here; only parts go on the stack.
-        for (std::size_t i = children->size(); i-- > 0;) {
-            const ZRBicycleList& child = *children->at(i);
-            if (child.expandable())
-                stack.emplace_back(&child, self);
-            else
-                read(child);
-        }
-    }
-
-    const DistanceUnit unit = recordDistanceUnit(bike);
-    overview.parts.reserve(withInterval.size());
-    for (std::size_t index : withInterval) {
-        const ZRBicycleList* node = visited[index].node;
-        // The tree is held by its caller; a node answers its own owner.
-        PartDue due = partDue(std::const_pointer_cast<ZRBicycleList>(node->shared_from_this()),
-                              overview.currentDistance, unit, now);
-        if (needsService(due.state)) {
-            for (std::size_t up = visited[index].parent; up != kTop; up = visited[up].parent)
-                if (!overview.dueBelow_.insert(visited[up].node).second) break;
-        }
-        overview.parts.push_back(std::move(due));
-    }
-    // Stable: parts alike in urgency stay in outline order.
-    std::stable_sort(overview.parts.begin(), overview.parts.end(), [](const PartDue& a, const PartDue& b) {
-        if (urgencyRank(a.state) != urgencyRank(b.state)) return urgencyRank(a.state) < urgencyRank(b.state);
-        return a.shareLeft < b.shareLeft;
-    });
-    overview.indexOfPart_.reserve(overview.parts.size());
-    for (std::size_t i = 0; i < overview.parts.size(); ++i) overview.indexOfPart_.emplace(overview.parts[i].part.get(), i);
-    return overview;
+    return serviceOverview(bike, now).due;
 }
 
 } // namespace cogbook

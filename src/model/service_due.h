@@ -15,6 +15,8 @@
 
 namespace cogbook {
 
+struct ServiceOverview;
+
 // "soon" is the last tenth of an interval; "due" is exactly its end (or a part
 // never serviced); "unknown" is a distance interval without the readings to
 // measure it. In order from the least to the most urgent but for unknown.
@@ -38,6 +40,9 @@ struct PartDue {
     double shareLeft = 0.0;
 };
 
+// 0 for the most urgent state (overdue), then due, soon, unknown and ok.
+int urgencyRank(DueState state);
+
 // True for the states that want service now.
 inline bool needsService(DueState state) { return state == DueState::due || state == DueState::overdue; }
 
@@ -57,7 +62,7 @@ struct ServiceDueOverview {
     std::size_t dueCount() const;
 
 private:
-    friend ServiceDueOverview serviceDueOverview(const ZRBicycleList& bike, Date now);
+    friend ServiceOverview serviceOverview(const ZRBicycleList& bike, std::optional<Date> now);
     std::unordered_map<const ZRBicycleList*, std::size_t> indexOfPart_;
     std::unordered_set<const ZRBicycleList*> dueBelow_;
 };
@@ -68,6 +73,10 @@ ServiceDueOverview serviceDueOverview(const ZRBicycleList& bike, Date now);
 
 // The state of PART alone, with the bike's CURRENT_DISTANCE given.
 PartDue partDue(const ZRBicycleListPtr& part, std::optional<double> currentDistance, DistanceUnit unit, Date now);
+// The same, where the latest entry filed directly under PART is known: LAST
+// (null when there is none).
+PartDue partDueSince(const ZRBicycleListPtr& part, const ZRBicycleList* last, std::optional<double> currentDistance,
+                     DistanceUnit unit, Date now);
 
 // The highest odometer reading of any entry below BIKE.
 std::optional<double> currentDistance(const ZRBicycleList& bike);

@@ -44,6 +44,7 @@ TEST(ServiceDue, EachPartAtTheBoundaries) {
         {"a tenth before it", 30, {}, {{27, {}}}, {}, DueState::soon, "in 3 days"},
         {"just before the last tenth", 30, {}, {{26, {}}}, {}, DueState::ok, "in 4 days"},
         {"the latest entry counts, not the last filed", 30, {}, {{2, {}}, {40, {}}}, {}, DueState::ok, "in 28 days"},
+        {"of two on one day, the one filed last", {}, 3000.0, {{5, 1000.0}, {5, 2000.0}}, {}, DueState::ok, "in 3000 km"},
         {"no entry yet", 30, 3000.0, {}, {}, DueState::due, "never serviced"},
         {"distance exactly reached", {}, 3000.0, {{1, 1000.0}}, 4000.0, DueState::due, "due now"},
         {"distance in its last tenth", {}, 3000.0, {{1, 1000.0}}, 3700.0, DueState::soon, "in 300 km"},

@@ -4,6 +4,9 @@
 // of the document that shows it.
 #include "document/MyDocument.h"
 
+#include <algorithm>
+
+#include <QDateTime>
 #include <QTimer>
 
 #include "foundation/notification_center.h"
@@ -22,6 +25,20 @@ void MyDocument::watchRecordChanges() {
         center.addObserver(&recordChangePending_, std::string(name), &undoManager(),
                            [this](const Notification&) { noteRecordChanged(); });
     }
+    // What is due moves on at midnight with nothing changed: the views that
+    // show it catch up then (the states are worked out again on the new day).
+    auto* midnight = new QTimer(this);
+    midnight->setSingleShot(true);
+    auto arm = [midnight] {
+        const QDateTime now = QDateTime::currentDateTime();
+        const QDateTime next(now.date().addDays(1), QTime(0, 0, 1));
+        midnight->start(static_cast<int>(std::clamp<qint64>(now.msecsTo(next), 1000, 86'400'000)));
+    };
+    connect(midnight, &QTimer::timeout, this, [this, arm] {
+        arm();
+        if (!ending_) emit recordChanged();
+    });
+    arm();
 }
 
 void MyDocument::noteRecordChanged() {

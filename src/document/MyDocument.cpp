@@ -68,6 +68,7 @@ void MyDocument::installCommands() {
     for (const std::string_view name : {kUndoManagerDidUndoChangeNotification, kUndoManagerDidRedoChangeNotification}) {
         center.addObserver(&pendingFocus_, std::string(name), nullptr, [this](const Notification&) { flushPendingFocus(); });
     }
+    watchRecordChanges();
     addCommand("expandAll:", [this](QAction*) { expandAll(); });
     addCommand("collapseAll:", [this](QAction*) { collapseAll(); });
     addCommand("addPart:", [this](QAction*) { addPart(); });

@@ -238,8 +238,9 @@ public:
     const ServiceDueOverview& serviceDue() const;
     const ServiceCosts& serviceCostTotals() const;
     // The record changed (a field, a filing, an undo or redo, the file read
-    // again): the views that show it catch up.
-    void noteRecordChanged();
+    // again): the views that show it catch up. SERVICE_STATE false: nothing
+    // that what is due or the costs depend on changed.
+    void noteRecordChanged(bool serviceState = true);
 
 signals:
     // Once per event after the record changed, however many changes it saw.

@@ -111,6 +111,10 @@ void MyDocument::_newNotesForItemWithUndo(const std::string& notes, const ZRBicy
         }
     }
     item->setNotes(notes);
+    // Most keystrokes add to a step already open, which announces nothing:
+    // the views that show notes are told here. What is due and the costs
+    // do not depend on notes.
+    noteRecordChanged(false);
     // Undo and redo change the notes behind the pane's back: the pane shows
     // what the item holds, or the next keystroke would write the old text
     // back over them.

@@ -41,9 +41,11 @@ void MyDocument::watchRecordChanges() {
     arm();
 }
 
-void MyDocument::noteRecordChanged() {
-    serviceDue_.reset();
-    serviceCosts_.reset();
+void MyDocument::noteRecordChanged(bool serviceState) {
+    if (serviceState) {
+        serviceDue_.reset();
+        serviceCosts_.reset();
+    }
     if (recordChangePending_ || ending_) return;
     recordChangePending_ = true;
     QTimer::singleShot(0, this, [this] {

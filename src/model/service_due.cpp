@@ -1,5 +1,6 @@
 #include "model/service_due.h"
 
+#include "model/service_costs.h"
 #include "model/service_overview.h"
 
 #include <algorithm>
@@ -9,7 +10,13 @@
 namespace cogbook {
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
+// Days as the rider counts them, on the local calendar: work done yesterday
+// evening was a day ago this morning.
+std::int64_t calendarDaysBetween(Date from, Date to) {
+    const CivilDate start = localCivilDate(from);
+    const CivilDate end = localCivilDate(to);
+    return daysFromCivil(end.year, end.month, end.day) - daysFromCivil(start.year, start.month, start.day);
+}
 
 std::string plural(std::int64_t count, const char* one, const char* many) {
     return std::to_string(count) + ' ' + (count == 1 || count == -1 ? one : many);
@@ -83,9 +90,7 @@ PartDue partDueSince(const ZRBicycleListPtr& part, const ZRBicycleList* last, st
     Measure measures[2];
     std::size_t measured = 0;
     if (days) {
-        const double elapsed = (now.timeIntervalSinceReferenceDate() -
-                                last->date().timeIntervalSinceReferenceDate()) / kSecondsPerDay;
-        const auto left = *days - static_cast<std::int64_t>(std::floor(elapsed));
+        const auto left = *days - calendarDaysBetween(last->date(), now);
         due.daysLeft = left;
         const DueState state = stateOf(static_cast<double>(left), static_cast<double>(*days));
         std::string text = left > 0    ? "in " + plural(left, "day", "days")

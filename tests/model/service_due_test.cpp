@@ -38,9 +38,12 @@ struct DueCase {
 };
 
 TEST(ServiceDue, EachPartAtTheBoundaries) {
+    test_support::ScopedTimeZone zone("Europe/Berlin");
     const std::vector<DueCase> cases = {
         {"exactly at the interval", 30, {}, {{30, {}}}, {}, DueState::due, "due today"},
-        {"a day past it", 30, {}, {{31.5, {}}}, {}, DueState::overdue, "overdue by 1 day"},
+        {"a day past it", 30, {}, {{31, {}}}, {}, DueState::overdue, "overdue by 1 day"},
+        // Now is a morning in Berlin: half a day ago was yesterday evening.
+        {"days are calendar days", 30, {}, {{0.5, {}}}, {}, DueState::ok, "in 29 days"},
         {"a tenth before it", 30, {}, {{27, {}}}, {}, DueState::soon, "in 3 days"},
         {"just before the last tenth", 30, {}, {{26, {}}}, {}, DueState::ok, "in 4 days"},
         {"the latest entry counts, not the last filed", 30, {}, {{2, {}}, {40, {}}}, {}, DueState::ok, "in 28 days"},

@@ -1,5 +1,6 @@
 #include "document/ZRSWServiceDueWindow.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
@@ -184,6 +185,11 @@ ZRBicycleListPtr ZRSWServiceDueWindow::partOfItem(const QTreeWidgetItem* item) c
     if (item == nullptr) return nullptr;
     const auto index = static_cast<std::size_t>(item->data(kPartColumn, Qt::UserRole).toULongLong());
     return index < parts_.size() ? parts_[index].lock() : nullptr;
+}
+
+void ZRSWServiceDueWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) reload();
 }
 
 void ZRSWServiceDueWindow::chooseItem(QTreeWidgetItem* item) {

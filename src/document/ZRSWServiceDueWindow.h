@@ -44,6 +44,11 @@ public:
     void reload();
     void updateTitle();
 
+protected:
+    // The states' colours are chosen for the palette: a new one (a dark
+    // desktop theme chosen meanwhile) has them chosen again.
+    void changeEvent(QEvent* event) override;
+
 private:
     void chooseItem(QTreeWidgetItem* item);
     // The part ITEM lists, while it is alive.

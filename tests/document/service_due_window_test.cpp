@@ -164,7 +164,6 @@ TEST_F(ServiceDueWindowTest, TheBarFollowsServiceLeadsToTheListAndStaysAwayOnceD
 
     auto* show = bar->findChild<QPushButton*>();
     ASSERT_NE(show, nullptr);
-    EXPECT_FALSE(show->accessibleName().isEmpty());
     show->click();
     processPendingEvents();
     ASSERT_NE(document->serviceDueWindow(), nullptr);

@@ -80,6 +80,7 @@ void MyDocument::installCommands() {
     installPrintingCommands();
     installPasteboardCommands();
     installBikeCommands();
+    installServiceCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {

@@ -44,7 +44,11 @@
 namespace cogbook {
 
 class ImageAndTextCell;
+class MessageBar;
 class UndoManager;
+class ZRSWImportPreviewSheet;
+class ZRSWServiceDueWindow;
+struct ServiceImportPlan;
 
 class MyDocument : public Document,
                    public OutlineViewDataSource,
@@ -242,6 +246,32 @@ public:
     // that what is due or the costs depend on changed.
     void noteRecordChanged(bool serviceState = true);
 
+    // Service due, its bar and the service log as CSV (MyDocumentServiceDue.cpp, MyDocumentCsv.cpp).
+    // The document's Service Due list, made on first use, shown and raised.
+    void showServiceDue();
+    // Null until first shown.
+    ZRSWServiceDueWindow* serviceDueWindow() const;
+    // The bar a record opened from a file shows while parts want service;
+    // null until the window is made.
+    MessageBar* serviceDueBar() const;
+    // "2 parts are overdue for service." and the like; empty with none due.
+    QString serviceDueBarText() const;
+    // Asks for a file and writes the service log there as CSV; answers
+    // whether it was written. Failures are shown, naming the file.
+    bool exportServiceLogAsCsv();
+    bool exportServiceLogAsCsvToFile(const QString& path);
+    // Asks for a CSV file and previews its import.
+    void importServiceEntriesFromCsv();
+    // Reads PATH and shows what importing it will do; answers whether the
+    // preview is showing (a refused file is shown as a message, naming it).
+    bool previewServiceImportFromFile(const QString& path);
+    // Null until first shown.
+    ZRSWImportPreviewSheet* importPreviewSheet() const;
+    // Files the entries of PLAN (made against the record as it is) and the
+    // parts they need, as one undo step "Import", and selects the entries.
+    // Answers whether anything was filed.
+    bool importServiceEntries(const ServiceImportPlan& plan);
+
 signals:
     // Once per event after the record changed, however many changes it saw.
     void recordChanged();
@@ -364,6 +394,16 @@ private:
     mutable long long serviceDueDay_ = 0;
     mutable std::optional<ServiceCosts> serviceCosts_;
     bool recordChangePending_ = false;
+
+    // Service due, its bar and CSV.
+    void installServiceCommands();
+    void installServiceDueBar();
+    void updateServiceDueBar();
+    // The rows of ENTRIES, just filed, shown and selected.
+    void selectImportedEntries(const std::vector<ZRBicycleListPtr>& entries);
+    QPointer<ZRSWServiceDueWindow> serviceDueWindow_;
+    QPointer<MessageBar> serviceDueBar_;
+    QPointer<ZRSWImportPreviewSheet> importPreview_;
 };
 
 } // namespace cogbook

@@ -241,6 +241,14 @@ public:
     // again): the views that show it catch up.
     void noteRecordChanged();
 
+    // The service log and the costs by year (MyDocumentServiceWindows.cpp):
+    // one window each, made on first use, closed with the document.
+    struct ServiceWindows;
+    void showServiceLog();
+    void showCostsByYear();
+    class ZRSWServiceLogWindow* serviceLogWindow() const;   // null until first shown
+    class ZRSWCostsByYearWindow* costsByYearWindow() const; // null until first shown
+
 signals:
     // Once per event after the record changed, however many changes it saw.
     void recordChanged();
@@ -362,6 +370,11 @@ private:
     mutable long long serviceDueDay_ = 0;
     mutable std::optional<ServiceCosts> serviceCosts_;
     bool recordChangePending_ = false;
+
+    // The service log and costs windows.
+    void installServiceWindowCommands();
+    ServiceWindows& serviceWindows();
+    std::shared_ptr<ServiceWindows> serviceWindows_;
 };
 
 } // namespace cogbook

@@ -2,7 +2,9 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "document/document_support.h"
 #include "model/service_costs.h"
@@ -33,6 +35,7 @@ void ServiceLogModel::setRecord(const ZRBicycleList& bike, const QString& bikeNa
     rows_.clear();
     rows_.reserve(entries.size());
     days_.clear();
+    for (auto& ranks : textRanks_) ranks.clear();
     for (ServiceLogRow& entry : entries) {
         Row row;
         row.date = entry.date.timeIntervalSinceReferenceDate();
@@ -53,6 +56,7 @@ void ServiceLogModel::clear() {
     beginResetModel();
     rows_.clear();
     days_.clear();
+    for (auto& ranks : textRanks_) ranks.clear();
     endResetModel();
 }
 
@@ -107,8 +111,34 @@ int ServiceLogModel::compareRows(int column, int left, int right) const {
     case DateColumn: return compareNumbers(a.date, b.date);
     case CostColumn: return compareNumbers(*a.cost, *b.cost);
     case OdometerColumn: return compareNumbers(*a.odometer, *b.odometer);
-    default: return textAt(column, left).compare(textAt(column, right), Qt::CaseInsensitive);
+    default: {
+        const std::vector<int>& ranks = textRanks(column);
+        return ranks[static_cast<std::size_t>(left)] - ranks[static_cast<std::size_t>(right)];
     }
+    }
+}
+
+const std::vector<int>& ServiceLogModel::textRanks(int column) const {
+    // A table sort compares texts some two million times on a large record:
+    // they are folded and ordered once here, and compared as numbers there.
+    std::vector<int>& ranks = textRanks_[column];
+    if (ranks.size() == rows_.size()) return ranks;
+    std::vector<QString> folded;
+    folded.reserve(rows_.size());
+    for (int row = 0; row < rowCount(); ++row) folded.push_back(textAt(column, row).toCaseFolded());
+    std::vector<int> order(rows_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&folded](int a, int b) {
+        return folded[static_cast<std::size_t>(a)] < folded[static_cast<std::size_t>(b)];
+    });
+    ranks.assign(rows_.size(), 0);
+    int rank = 0;
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        if (at > 0 && folded[static_cast<std::size_t>(order[at])] != folded[static_cast<std::size_t>(order[at - 1])])
+            ++rank;
+        ranks[static_cast<std::size_t>(order[at])] = rank;
+    }
+    return ranks;
 }
 
 int ServiceLogModel::rowCount(const QModelIndex& parent) const {

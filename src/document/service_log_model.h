@@ -70,6 +70,10 @@ private:
     std::vector<Row> rows_;
     // Local calendar days of the rows, worked out when a date range first asks.
     mutable std::vector<qint64> days_;
+    // For each text column once it is sorted by: each row's place in the
+    // column's order, equal texts sharing one (so a sort keeps their order).
+    const std::vector<int>& textRanks(int column) const;
+    mutable std::vector<int> textRanks_[ColumnCount];
     QString currency_;
     DistanceUnit unit_ = DistanceUnit::kilometres;
 };

@@ -10,6 +10,7 @@
 #include "platform/currency_text.h"
 #include "platform/date_picker.h"
 #include "platform/date_text.h"
+#include "platform/legible_colors.h"
 #include "platform/windows_menu.h"
 
 namespace cogbook {
@@ -31,6 +32,7 @@ QLineEdit* dateField(QWidget* parent, const QString& accessibleName, const QStri
     field->setAccessibleName(accessibleName);
     field->setPlaceholderText(placeholder);
     field->setClearButtonEnabled(true);
+    keepPlaceholderLegible(field);
     field->setMaximumWidth(field->fontMetrics().averageCharWidth() * 18);
     auto* picker = new DatePicker(field);
     picker->setActive(true);
@@ -89,6 +91,7 @@ void ZRSWServiceLogWindow::buildInterface() {
     filterField_->setAccessibleName(tr("Filter entries"));
     filterField_->setPlaceholderText(tr("Part, description or notes"));
     filterField_->setClearButtonEnabled(true);
+    keepPlaceholderLegible(filterField_);
     fromField_ = dateField(this, tr("From date"), tr("From"));
     toField_ = dateField(this, tr("To date"), tr("To"));
     sortChooser_ = new QComboBox(this);

@@ -223,6 +223,13 @@ double ServiceLogProxy::shownTotal() const {
     return total;
 }
 
+void ServiceLogProxy::sort(int column, Qt::SortOrder order) {
+    // The rows come newest first, entries of one date in walk order: what a
+    // stable sort by date, descending, would give, at no cost.
+    if (column == ServiceLogModel::DateColumn && order == Qt::DescendingOrder) column = -1;
+    QSortFilterProxyModel::sort(column, order);
+}
+
 bool ServiceLogProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     if (!text_.isEmpty() && !log_->rowContains(sourceRow, text_)) return false;
     if (from_.isValid() || to_.isValid()) {

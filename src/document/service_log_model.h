@@ -91,6 +91,9 @@ public:
     // What the costs of the rows shown add up to.
     double shownTotal() const;
 
+    // Newest first is the log's own order: no sorting needed.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;

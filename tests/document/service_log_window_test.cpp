@@ -225,6 +225,12 @@ TEST_F(ServiceLogWindowTest, EachDocumentHasOneLogThatClosesWithIt) {
     EXPECT_EQ(shown(firstLog).size(), 4);
     EXPECT_EQ(shown(secondLog), QStringList{"Only"});
     EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 second"));
+    // Saved under another name: the title and the bike's own entries follow.
+    alerts.savePath = defaults.filePath("renamed.cogbook");
+    ASSERT_TRUE(second->saveDocumentAs());
+    processPendingEvents();
+    EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 renamed"));
+    EXPECT_EQ(shown(secondLog, ServiceLogModel::PartColumn), QStringList{"renamed"});
 
     // A change to one record leaves the other's log alone.
     Application::performAsOneEvent([&] { first->newDescriptionForItem("Changed", first->theBike()->childAtIndex(1)); });

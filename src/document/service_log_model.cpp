@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 #include "document/document_support.h"
@@ -14,10 +15,6 @@
 namespace cogbook {
 
 namespace {
-
-int compareNumbers(double left, double right) {
-    return left < right ? -1 : (right < left ? 1 : 0);
-}
 
 QString firstLineOf(const QString& text) {
     for (qsizetype at = 0; at < text.size(); ++at)
@@ -36,6 +33,7 @@ void ServiceLogModel::setRecord(const ZRBicycleList& bike, const QString& bikeNa
     rows_.reserve(entries.size());
     days_.clear();
     for (auto& ranks : textRanks_) ranks.clear();
+    for (auto& keys : sortKeys_) keys.clear();
     for (ServiceLogRow& entry : entries) {
         Row row;
         row.date = entry.date.timeIntervalSinceReferenceDate();
@@ -57,6 +55,7 @@ void ServiceLogModel::clear() {
     rows_.clear();
     days_.clear();
     for (auto& ranks : textRanks_) ranks.clear();
+    for (auto& keys : sortKeys_) keys.clear();
     endResetModel();
 }
 
@@ -101,21 +100,22 @@ bool ServiceLogModel::isBlank(int column, int row) const {
     }
 }
 
-int ServiceLogModel::compareRows(int column, int left, int right) const {
-    const bool leftBlank = isBlank(column, left);
-    const bool rightBlank = isBlank(column, right);
-    if (leftBlank || rightBlank) return leftBlank == rightBlank ? 0 : (leftBlank ? 1 : -1);
-    const Row& a = rows_[static_cast<std::size_t>(left)];
-    const Row& b = rows_[static_cast<std::size_t>(right)];
-    switch (column) {
-    case DateColumn: return compareNumbers(a.date, b.date);
-    case CostColumn: return compareNumbers(*a.cost, *b.cost);
-    case OdometerColumn: return compareNumbers(*a.odometer, *b.odometer);
-    default: {
-        const std::vector<int>& ranks = textRanks(column);
-        return ranks[static_cast<std::size_t>(left)] - ranks[static_cast<std::size_t>(right)];
+const std::vector<double>& ServiceLogModel::sortKeys(int column) const {
+    std::vector<double>& keys = sortKeys_[column];
+    if (keys.size() == rows_.size()) return keys;
+    const double blank = std::numeric_limits<double>::quiet_NaN();
+    const bool text = column != DateColumn && column != CostColumn && column != OdometerColumn;
+    const std::vector<int>* ranks = text ? &textRanks(column) : nullptr;
+    keys.clear();
+    keys.reserve(rows_.size());
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        const Row& at = rows_[row];
+        if (isBlank(column, static_cast<int>(row))) keys.push_back(blank);
+        else if (ranks) keys.push_back((*ranks)[row]);
+        else if (column == DateColumn) keys.push_back(at.date);
+        else keys.push_back(column == CostColumn ? *at.cost : *at.odometer);
     }
-    }
+    return keys;
 }
 
 const std::vector<int>& ServiceLogModel::textRanks(int column) const {
@@ -241,15 +241,17 @@ bool ServiceLogProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const 
 }
 
 bool ServiceLogProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    const std::vector<double>& keys = log_->sortKeys(left.column());
+    const double a = keys[static_cast<std::size_t>(left.row())];
+    const double b = keys[static_cast<std::size_t>(right.row())];
     // Blanks go last whichever way the column is sorted.
-    const int column = left.column();
-    const bool leftBlank = log_->isBlank(column, left.row());
-    const bool rightBlank = log_->isBlank(column, right.row());
+    const bool leftBlank = std::isnan(a);
+    const bool rightBlank = std::isnan(b);
     if (leftBlank || rightBlank) {
         if (leftBlank == rightBlank) return false;
         return sortOrder() == Qt::AscendingOrder ? rightBlank : leftBlank;
     }
-    return log_->compareRows(column, left.row(), right.row()) < 0;
+    return a < b;
 }
 
 } // namespace cogbook

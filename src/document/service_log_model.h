@@ -45,9 +45,11 @@ public:
     bool rowContains(int row, const QString& needle) const;
     // ROW's calendar day in local time.
     QDate dayAtRow(int row) const;
-    // Orders two rows by COLUMN's raw values; blanks compare as greater.
-    int compareRows(int column, int left, int right) const;
     bool isBlank(int column, int row) const;
+    // What each row sorts on in COLUMN, as numbers: seconds, amounts, or a
+    // text's place among the column's texts; NaN for a blank. Made when
+    // the column is first sorted by, kept until the rows change.
+    const std::vector<double>& sortKeys(int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -74,6 +76,7 @@ private:
     // column's order, equal texts sharing one (so a sort keeps their order).
     const std::vector<int>& textRanks(int column) const;
     mutable std::vector<int> textRanks_[ColumnCount];
+    mutable std::vector<double> sortKeys_[ColumnCount];
     QString currency_;
     DistanceUnit unit_ = DistanceUnit::kilometres;
 };

@@ -81,6 +81,7 @@ void MyDocument::installCommands() {
     installPasteboardCommands();
     installBikeCommands();
     installServiceCommands();
+    installServiceWindowCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {

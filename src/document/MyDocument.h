@@ -272,6 +272,14 @@ public:
     // Answers whether anything was filed.
     bool importServiceEntries(const ServiceImportPlan& plan);
 
+    // The service log and the costs by year (MyDocumentServiceWindows.cpp):
+    // one window each, made on first use, closed with the document.
+    struct ServiceWindows;
+    void showServiceLog();
+    void showCostsByYear();
+    class ZRSWServiceLogWindow* serviceLogWindow() const;   // null until first shown
+    class ZRSWCostsByYearWindow* costsByYearWindow() const; // null until first shown
+
 signals:
     // Once per event after the record changed, however many changes it saw.
     void recordChanged();
@@ -404,6 +412,11 @@ private:
     QPointer<ZRSWServiceDueWindow> serviceDueWindow_;
     QPointer<MessageBar> serviceDueBar_;
     QPointer<ZRSWImportPreviewSheet> importPreview_;
+
+    // The service log and costs windows.
+    void installServiceWindowCommands();
+    ServiceWindows& serviceWindows();
+    std::shared_ptr<ServiceWindows> serviceWindows_;
 };
 
 } // namespace cogbook

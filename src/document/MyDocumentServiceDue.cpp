@@ -17,8 +17,6 @@ void MyDocument::installServiceCommands() {
     addCommand("showServiceDue:", [this](QAction*) { showServiceDue(); });
     addCommand("exportServiceLogAsCSV:", [this](QAction*) { exportServiceLogAsCsv(); });
     addCommand("importServiceEntriesFromCSV:", [this](QAction*) { importServiceEntriesFromCsv(); });
-    // The views of the service state hear of every change of the record.
-    watchRecordChanges();
     // The bar goes in once the window is made. Observed under the key of the
     // record's other observers, which the document removes as it ends.
     NotificationCenter::defaultCenter().addObserver(&recordChangePending_,

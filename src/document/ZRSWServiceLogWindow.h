@@ -1,0 +1,77 @@
+// A document's service log: every service entry of the record in one
+// sortable, filterable table, newest first, with the count and total cost of
+// the rows shown below it. It follows every change of the record while it is
+// open; choosing a row brings the document's window forward on that entry.
+// The document owns it and it closes with the document.
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTableView>
+#include <QWidget>
+
+#include "document/service_log_model.h"
+
+namespace cogbook {
+
+class MyDocument;
+
+class ZRSWServiceLogWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ZRSWServiceLogWindow(MyDocument* document);
+    ~ZRSWServiceLogWindow() override;
+
+    // Shows the window up to date, in front, with the keys in the table.
+    void showWindow();
+    // "Service Log — Road bike".
+    static QString titleForBike(const QString& bikeName);
+
+    // Brings the document's window forward with ROW's entry (a row of the
+    // table as shown) selected in the outline.
+    void chooseRow(int row);
+
+    // Catches up with the record, keeping the selected entry selected and
+    // the table scrolled where it was, as far as they are still there.
+    void refresh();
+
+    QTableView* table() const { return table_; }
+    QLineEdit* filterField() const { return filterField_; }
+    QLineEdit* fromField() const { return fromField_; }
+    QLineEdit* toField() const { return toField_; }
+    QComboBox* sortChooser() const { return sortChooser_; }
+    QLabel* footer() const { return footer_; }
+    ServiceLogModel* logModel() const { return model_; }
+    ServiceLogProxy* shownRows() const { return proxy_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildInterface();
+    void retitle();
+    void applyFilter();
+    void updateFooter();
+    void syncSortChooser();
+
+    QPointer<MyDocument> document_;
+    ServiceLogModel* model_ = nullptr;
+    ServiceLogProxy* proxy_ = nullptr;
+    QTableView* table_ = nullptr;
+    QLineEdit* filterField_ = nullptr;
+    QLineEdit* fromField_ = nullptr;
+    QLineEdit* toField_ = nullptr;
+    QComboBox* sortChooser_ = nullptr;
+    QLabel* footer_ = nullptr;
+    // A date field holds text that names no day: the footer says what to type.
+    bool unreadableDate_ = false;
+    // The record changed while the window was hidden.
+    bool stale_ = true;
+    // When the document's notes were last typed into, as of the last refresh.
+    double notesTypedAt_ = 0.0;
+};
+
+} // namespace cogbook

@@ -79,6 +79,7 @@ void MyDocument::installCommands() {
     installPrintingCommands();
     installPasteboardCommands();
     installBikeCommands();
+    installServiceCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QMenu>
 
+#include <algorithm>
 #include <utility>
 
 #include "foundation/user_defaults.h"
@@ -53,8 +54,11 @@ void OptionalColumns::setColumnShown(const QString& identifier, bool shown) {
     // An edit in a column that goes ends first, as it would on leaving it.
     if (!shown && view_->editedColumn() == header->visualIndex(logical) && !view_->endEditing()) view_->abortEditing();
     header->setSectionHidden(logical, !shown);
-    if (shown && header->sectionSize(logical) < header->sectionSizeHint(logical))
-        header->resizeSection(logical, header->sectionSizeHint(logical));
+    // Shown by the user: as wide as its title and the rows on screen need.
+    if (shown) {
+        const int wanted = static_cast<const QAbstractItemView*>(view_.data())->sizeHintForColumn(logical);
+        header->resizeSection(logical, std::max(header->sectionSizeHint(logical), wanted));
+    }
 
     PlistArray kept;
     for (const QString& each : identifiers_) {

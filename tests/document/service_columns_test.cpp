@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTreeView>
@@ -294,12 +295,24 @@ TEST_F(ServiceColumnsTest, TheColumnsShownCarryOverToANewWindowAndOldWidthsStill
 
     perform(first, "toggleDueColumn:");
     EXPECT_TRUE(first->optionalColumns()->isColumnShown(QLatin1String(kDueColumn)));
+    // The header's menu checks the columns shown, and shows and hides them too.
+    QMenu menu;
+    first->optionalColumns()->addItemsToMenu(&menu);
+    emit menu.aboutToShow();
+    QStringList checked;
+    for (const QAction* item : menu.actions()) {
+        if (item->isChecked()) checked << item->text();
+    }
+    EXPECT_EQ(checked, QStringList{QStringLiteral("Due")});
+    menu.actions().value(0)->trigger();
+    EXPECT_TRUE(first->optionalColumns()->isColumnShown(QLatin1String(kCostColumn)));
     test_support::closeAllDocuments(controller);
 
     MyDocument* second = newKeyDocument();
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(second->optionalColumns()->isColumnShown(QLatin1String(kDueColumn)));
-    EXPECT_FALSE(second->optionalColumns()->isColumnShown(QLatin1String(kCostColumn)));
+    EXPECT_TRUE(second->optionalColumns()->isColumnShown(QLatin1String(kCostColumn)));
+    EXPECT_FALSE(second->optionalColumns()->isColumnShown(QLatin1String(kOdometerColumn)));
     EXPECT_EQ(second->bikeTable()->header()->sectionSize(
                   second->bikeTable()->tableColumnWithIdentifier(QStringLiteral("description"))->logicalIndex()),
               333);

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include <span>
+#include <utility>
 
 #include "app/ZRSWHelpWindow.h"
 #include "app/document_search.h"
@@ -208,6 +209,12 @@ void ZRSWDocumentController::buildMainMenu() {
     auto* view = new QMenu(tr("&View"));
     makeMenuItem(view, tr("&Expand All"), "expandAll:", QKeySequence(Qt::CTRL | Qt::Key_Right));
     makeMenuItem(view, tr("&Collapse All"), "collapseAll:", QKeySequence(Qt::CTRL | Qt::Key_Left));
+    // The outline's optional columns, checked while shown.
+    QMenu* columns = view->addMenu(tr("Colu&mns"));
+    for (const auto& [title, action] : {std::pair{tr("&Cost"), "toggleCostColumn:"},
+                                        std::pair{tr("&Odometer"), "toggleOdometerColumn:"},
+                                        std::pair{tr("&Due"), "toggleDueColumn:"}})
+        makeMenuItem(columns, title, action)->setCheckable(true);
     view->addSeparator();
     makeMenuItem(view, tr("Service &Due"), "showServiceDue:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     makeMenuItem(view, tr("Service &Log"), "showServiceLog:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));

@@ -82,6 +82,7 @@ void MyDocument::installCommands() {
     installBikeCommands();
     installServiceCommands();
     installServiceWindowCommands();
+    installServiceColumnCommands();
 }
 
 DocumentWindow* MyDocument::makeWindow() {

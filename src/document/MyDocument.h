@@ -26,6 +26,10 @@
 
 #include "document/ZROutlineView.h"
 #include "document/ZRSWBikeDetailsSheet.h"
+#include "document/ZRSWServiceIntervalSheet.h"
+#include "document/service_due_cell.h"
+#include "platform/number_cell.h"
+#include "platform/optional_columns.h"
 #include "document/bike_header_line.h"
 #include "foundation/date.h"
 #include "model/ZRBicycleList.h"
@@ -280,6 +284,28 @@ public:
     class ZRSWServiceLogWindow* serviceLogWindow() const;   // null until first shown
     class ZRSWCostsByYearWindow* costsByYearWindow() const; // null until first shown
 
+    // Service columns and settings: cost, odometer, due, intervals, unit, currency.
+    // Each change registers its undo; nothing (std::nullopt) clears the field.
+    void newCostForItem(std::optional<double> cost, const ZRBicycleListPtr& item);
+    void newOdometerForItem(std::optional<double> odometer, const ZRBicycleListPtr& item);
+    // Both intervals in one step: "Interval Change".
+    void newServiceIntervalForItem(std::optional<std::int64_t> days, std::optional<double> distance,
+                                   const ZRBicycleListPtr& item);
+    void newDistanceUnitForBike(std::optional<DistanceUnit> unit, const ZRBicycleListPtr& bike);
+    void newCurrencyForBike(std::optional<std::string> currency, const ZRBicycleListPtr& bike);
+    // "Unit Change" and "Currency Change", each a step of its own, for what differs.
+    void newBikeSettings(const QString& distanceUnit, const QString& currency);
+    // For the one selected part (with a beep for anything else).
+    void showServiceInterval();
+    // Null until the sheet is first shown.
+    ZRSWServiceIntervalSheet* serviceIntervalSheet() const { return serviceIntervalSheet_.get(); }
+    // Null until the window has loaded.
+    OptionalColumns* optionalColumns() const { return optionalColumns_; }
+    // "Cost: €1,234.50" for the selection (nothing selected: the bike), each
+    // entry counted once; empty while no entry of the record has a cost.
+    QString selectionCostText() const;
+    QLabel* statusCostLabel() const { return statusCost_; }
+
 signals:
     // Once per event after the record changed, however many changes it saw.
     void recordChanged();
@@ -417,6 +443,22 @@ private:
     void installServiceWindowCommands();
     ServiceWindows& serviceWindows();
     std::shared_ptr<ServiceWindows> serviceWindows_;
+
+    // Service columns and settings.
+    void installServiceColumnCommands();
+    void setupServiceColumns();
+    std::optional<bool> validateServiceMenuItem(QAction* item);
+    // A service column's value for NODE; nothing for other columns.
+    std::optional<QVariant> serviceColumnValue(const QString& key, const ZRBicycleList& node) const;
+    // Answers whether KEY is a service column (whose edit it then took).
+    bool setServiceColumnValue(const QString& key, const QVariant& value, const ZRBicycleListPtr& node);
+    void updateStatusCost();
+    std::unique_ptr<NumberFieldCell> costCell_;
+    std::unique_ptr<NumberFieldCell> odometerCell_;
+    std::unique_ptr<ServiceDueCell> dueCell_;
+    QPointer<OptionalColumns> optionalColumns_;
+    std::unique_ptr<ZRSWServiceIntervalSheet> serviceIntervalSheet_;
+    QPointer<QLabel> statusCost_;
 };
 
 } // namespace cogbook

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "document/document_support.h"
+#include "document/service_columns.h"
 #include "foundation/undo_manager.h"
 
 namespace cogbook {
@@ -48,9 +49,12 @@ void MyDocument::showBikeDetails() {
     if (!endCellEditing()) return;
     if (!bikeDetailsSheet_) bikeDetailsSheet_ = std::make_unique<ZRSWBikeDetailsSheet>(window);
     const BikeDetails details{QString::fromStdString(theBike_->description()),
-                              QString::fromStdString(theBike_->notes())};
+                              QString::fromStdString(theBike_->notes()),
+                              QString::fromStdString(std::string(distanceUnitName(recordDistanceUnit(*theBike_)))),
+                              QString::fromStdString(theBike_->currency().value_or(std::string()))};
     bikeDetailsSheet_->beginSheet(bikeName(), details, [this](const BikeDetails& edited) {
         newBikeDetails(edited.description.toStdString(), edited.notes.toStdString());
+        newBikeSettings(edited.distanceUnit, edited.currency);
     });
 }
 
@@ -68,6 +72,38 @@ void MyDocument::newBikeDetails(const std::string& description, const std::strin
     if (bike->description() != description)
         step("Description Change", [&] { newDescriptionForBike(description, bike); });
     if (bike->notes() != notes) step("Notes Change", [&] { newNotesForBike(notes, bike); });
+}
+
+void MyDocument::newBikeSettings(const QString& distanceUnit, const QString& currency) {
+    UndoManager& history = undoManager();
+    const auto step = [&history](const char* name, const std::function<void()>& change) {
+        history.beginUndoGrouping();
+        history.setActionName(name);
+        change();
+        history.endUndoGrouping();
+    };
+    const ZRBicycleListPtr bike = theBike_;
+    // A record without a unit measures in kilometres: choosing them is no change.
+    const std::optional<DistanceUnit> unit = distanceUnitNamed(distanceUnit.toStdString());
+    if (unit && *unit != recordDistanceUnit(*bike)) step("Unit Change", [&] { newDistanceUnitForBike(unit, bike); });
+    std::optional<std::string> code;
+    if (!currency.isEmpty()) code = currency.toStdString();
+    if (code != bike->currency() && (!code || isCurrencyCode(currency)))
+        step("Currency Change", [&] { newCurrencyForBike(code, bike); });
+}
+
+void MyDocument::newDistanceUnitForBike(std::optional<DistanceUnit> unit, const ZRBicycleListPtr& bike) {
+    undoManager().registerUndoWithTarget(undoTarget(), [this, old = bike->distanceUnit(), bike] {
+        newDistanceUnitForBike(old, bike);
+    });
+    bike->setDistanceUnit(unit);
+}
+
+void MyDocument::newCurrencyForBike(std::optional<std::string> currency, const ZRBicycleListPtr& bike) {
+    undoManager().registerUndoWithTarget(undoTarget(), [this, old = bike->currency(), bike] {
+        newCurrencyForBike(old, bike);
+    });
+    bike->setCurrency(std::move(currency));
 }
 
 void MyDocument::newDescriptionForBike(const std::string& description, const ZRBicycleListPtr& bike) {

@@ -23,6 +23,7 @@ void MyDocument::outlineViewSetObjectValueForTableColumnByItem(OutlineView*, con
     }
     const ZRBicycleListPtr node = static_cast<ZRBicycleList*>(item)->shared_from_this();
     const QString& key = column.identifier();
+    if (setServiceColumnValue(key, value, node)) return;
     if (key == QLatin1String(kPartNameColumn)) {
         const std::string name = value.toString().toStdString();
         if (node->partName() == name) return;

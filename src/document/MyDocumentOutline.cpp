@@ -78,6 +78,7 @@ QVariant MyDocument::outlineViewObjectValueForTableColumnByItem(OutlineView*, co
     if (key == QLatin1String(kPartNameColumn)) return QString::fromStdString(node->partName());
     if (key == QLatin1String(kDescriptionColumn)) return QString::fromStdString(node->description());
     if (key == QLatin1String(kDateColumn)) return outlineDate(node->date());
+    if (std::optional<QVariant> service = serviceColumnValue(key, *node)) return *service;
     const PlistValue value = node->valueForKey(key.toStdString());
     return value.isString() ? QVariant(QString::fromStdString(value.string())) : QVariant();
 }

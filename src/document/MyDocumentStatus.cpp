@@ -8,6 +8,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <unordered_set>
+
+#include "document/service_columns.h"
 #include "foundation/notification_center.h"
 #include "foundation/undo_manager.h"
 
@@ -93,7 +96,13 @@ void MyDocument::installStatusBar() {
     statusCounts_->setObjectName(QStringLiteral("statusCounts"));
     statusCounts_->setAccessibleName(tr("Record size"));
     statusCounts_->setTextFormat(Qt::PlainText);
+    statusCost_ = new QLabel(bar);
+    statusCost_->setObjectName(QStringLiteral("statusCost"));
+    statusCost_->setAccessibleName(tr("Cost of the selection"));
+    statusCost_->setTextFormat(Qt::PlainText);
+    statusCost_->hide();
     bar->addWidget(statusPath_, 1);
+    bar->addPermanentWidget(statusCost_);
     bar->addPermanentWidget(statusCounts_);
 
     connect(bikeTable_, &OutlineView::selectionDidChange, this, &MyDocument::scheduleStatusUpdate);
@@ -125,6 +134,36 @@ void MyDocument::updateStatusBar() {
     // The whole path, where the window is too narrow for it.
     statusPath_->setToolTip(path);
     statusCounts_->setText(recordCountsText());
+    updateStatusCost();
+}
+
+QString MyDocument::selectionCostText() const {
+    const ServiceCosts& costs = serviceCostTotals();
+    if (costs.costedEntries == 0) return {};
+    double total = 0.0;
+    const std::vector<long> rows = bikeTable_ ? bikeTable_->selectedRowIndexes() : std::vector<long>();
+    if (rows.empty()) {
+        total = costs.total;
+    } else {
+        std::unordered_set<const ZRBicycleList*> selected;
+        for (const long row : rows) selected.insert(static_cast<const ZRBicycleList*>(bikeTable_->itemAtRow(row)));
+        for (const ZRBicycleList* item : selected) {
+            if (item == nullptr) continue;
+            // An item below another selected one is in that one's total already.
+            bool counted = false;
+            for (ZRBicycleListPtr above = item->parent(); above && !counted; above = above->parent())
+                counted = selected.contains(above.get());
+            if (!counted) total += costs.totalOf(*item);
+        }
+    }
+    return tr("Cost: %1").arg(moneyText(total, theBike_->currency()));
+}
+
+void MyDocument::updateStatusCost() {
+    if (!statusCost_) return;
+    const QString text = selectionCostText();
+    statusCost_->setText(text);
+    statusCost_->setVisible(!text.isEmpty());
 }
 
 } // namespace cogbook

@@ -6,6 +6,7 @@
 
 #include "document/ZRSWDefaultsKeys.h"
 #include "document/document_support.h"
+#include "document/service_columns.h"
 #include "platform/file_states.h"
 #include "platform/header_state.h"
 #include "platform/view_state.h"
@@ -42,7 +43,14 @@ void MyDocument::restoreViewState() {
     }
 
     QHeaderView* header = bikeTable_->header();
-    if (restoreHeaderStateForKey(*header, ZRSWOutlineColumns)) return;
+    // The service columns may come back hidden: they are shown as the user
+    // last chose, whatever the kept widths say.
+    QSet<int> hideable;
+    for (const QString& identifier : serviceColumnIdentifiers()) {
+        if (const TableColumn* column = bikeTable_->tableColumnWithIdentifier(identifier))
+            hideable.insert(column->logicalIndex());
+    }
+    if (restoreHeaderStateForKey(*header, ZRSWOutlineColumns, hideable)) return;
     header->resizeSection(bikeTable_->tableColumnWithIdentifier(QLatin1String(kDateColumn))->logicalIndex(),
                           bikeTable_->fontMetrics().horizontalAdvance(QStringLiteral("00 Sept 0000")) +
                               kDateColumnPadding);

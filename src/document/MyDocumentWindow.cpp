@@ -112,6 +112,7 @@ bool MyDocument::validateMenuItem(QAction* item) {
         return false;
     }
     if (const std::optional<bool> enabled = validatePasteboardMenuItem(item)) return *enabled;
+    if (const std::optional<bool> enabled = validateServiceMenuItem(item)) return *enabled;
     return Document::validateMenuItem(item);
 }
 

@@ -1,10 +1,14 @@
 // The sheet over a document window that edits the bike's own description and
 // notes; its name is shown but not edited (saving names the bike after its
-// file). The sheet is window-modal and returns at once; OK hands the edited
-// details to the caller, Cancel (or Escape) hands over nothing.
+// file), with the record's distance unit and currency. The sheet is
+// window-modal and returns at once; OK hands the edited details to the caller
+// (refused with a beep while the currency is no code), Cancel (or Escape)
+// hands over nothing.
 #pragma once
 
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QObject>
 #include <QPlainTextEdit>
@@ -19,6 +23,10 @@ namespace cogbook {
 struct BikeDetails {
     QString description;
     QString notes;
+    // "km" or "mi"; a currency code of three capital letters, or empty for
+    // none.
+    QString distanceUnit = QStringLiteral("km");
+    QString currency;
 };
 
 class ZRSWBikeDetailsSheet : public QObject {
@@ -38,11 +46,15 @@ public:
     QLineEdit* nameField() const { return nameField_; }
     QLineEdit* descriptionField() const { return descriptionField_; }
     QPlainTextEdit* notesField() const { return notesField_; }
+    QComboBox* unitField() const { return unitField_; }
+    QComboBox* currencyField() const { return currencyField_; }
+    QLabel* problemLabel() const { return problemLabel_; }
     QPushButton* okayButton() const { return okayButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
 
 private:
     void loadSheet();
+    void okay();
     void sheetDidEnd(int result);
 
     QPointer<QWidget> window_;
@@ -50,9 +62,13 @@ private:
     QPointer<QLineEdit> nameField_;
     QPointer<QLineEdit> descriptionField_;
     QPointer<QPlainTextEdit> notesField_;
+    QPointer<QComboBox> unitField_;
+    QPointer<QComboBox> currencyField_;
+    QPointer<QLabel> problemLabel_;
     QPointer<QPushButton> okayButton_;
     QPointer<QPushButton> cancelButton_;
     Completion completion_;
+    bool okayed_ = false;
 };
 
 } // namespace cogbook

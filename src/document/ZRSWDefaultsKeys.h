@@ -13,6 +13,8 @@ inline constexpr std::string_view ZRSWPreferredBike = "ZRSW Index of preferred b
 inline constexpr std::string_view ZRSWEmptyBike = "Empty Bike";
 // The outline's columns (widths and order) as the user last left them.
 inline constexpr std::string_view ZRSWOutlineColumns = "ZRSW Outline columns";
+// The outline's optional columns the user chose to show, by identifier.
+inline constexpr std::string_view ZRSWOutlineShownColumns = "ZRSW Outline shown columns";
 // Per record file, the rows expanded and selected when it was last closed.
 inline constexpr std::string_view ZRSWOutlineStatesByFile = "ZRSW Outline states by file";
 inline constexpr std::size_t kZRSWRememberedOutlineFiles = 50;

@@ -14,11 +14,16 @@
 namespace cogbook {
 namespace {
 
-// Every column is still there, shown and wide enough to be grabbed.
-bool usable(const QHeaderView& header, int count) {
-    if (header.count() != count || header.hiddenSectionCount() != 0) return false;
+// Every column is still there, shown (unless it may be hidden) and wide
+// enough to be grabbed.
+bool usable(const QHeaderView& header, int count, const QSet<int>& hideable) {
+    if (header.count() != count) return false;
     for (int logical = 0; logical < count; ++logical) {
-        if (header.sectionSize(logical) < header.minimumSectionSize()) return false;
+        if (header.isSectionHidden(logical)) {
+            if (!hideable.contains(logical)) return false;
+        } else if (header.sectionSize(logical) < header.minimumSectionSize()) {
+            return false;
+        }
     }
     return true;
 }
@@ -64,14 +69,14 @@ void saveHeaderStateForKey(const QHeaderView& header, std::string_view key) {
     UserDefaults::standardUserDefaults().setObjectForKey(PlistValue(PlistData(state.begin(), state.end())), key);
 }
 
-bool restoreHeaderStateForKey(QHeaderView& header, std::string_view key) {
+bool restoreHeaderStateForKey(QHeaderView& header, std::string_view key, const QSet<int>& hideable) {
     const PlistValue* kept = UserDefaults::standardUserDefaults().objectForKey(key);
     if (kept == nullptr || !kept->isData() || kept->data().empty()) return false;
     const PlistData& bytes = kept->data();
     const QByteArray before = header.saveState();
     const int count = header.count();
     if (header.restoreState(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))) &&
-        usable(header, count)) {
+        usable(header, count, hideable)) {
         return true;
     }
     header.restoreState(before);

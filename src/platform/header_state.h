@@ -2,6 +2,8 @@
 // defaults, and columns sized to what they show when there is nothing kept.
 #pragma once
 
+#include <QSet>
+
 #include <string_view>
 
 class QHeaderView;
@@ -14,7 +16,9 @@ void saveHeaderStateForKey(const QHeaderView& header, std::string_view key);
 // Gives HEADER the widths and order kept under KEY. Answers false, leaving
 // HEADER as it was, when nothing is kept or what is kept does not fit HEADER
 // (another number of columns, damaged bytes, columns hidden or squeezed shut).
-bool restoreHeaderStateForKey(QHeaderView& header, std::string_view key);
+// The columns HIDEABLE (logical indexes) may come back hidden; a state kept
+// before the header had its last columns gains them at their default width.
+bool restoreHeaderStateForKey(QHeaderView& header, std::string_view key, const QSet<int>& hideable = {});
 
 // Once VIEW shows (at once when it does already), its column LOGICAL becomes
 // as wide as its widest visible row needs, though no wider than LARGESTSHARE

@@ -102,6 +102,15 @@ QColor legiblePlaceholderColor(const QPalette& palette) {
     return text;
 }
 
+QColor legibleTint(const QColor& tint, const QColor& background, const QColor& text) {
+    if (contrastRatio(tint, background) >= kLegibleTextContrast) return tint;
+    for (double amount = 0.1; amount < 1.0; amount += 0.1) {
+        const QColor candidate = mixed(tint, text, amount);
+        if (contrastRatio(candidate, background) >= kLegibleTextContrast) return candidate;
+    }
+    return text;
+}
+
 void keepPlaceholderLegible(QWidget* widget, QPalette::ColorRole role) {
     if (widget != nullptr) new PlaceholderKeeper(widget, role);
 }

@@ -27,6 +27,14 @@ QColor focusFrameColor(const QPalette& palette);
 // than stays legible.
 QColor legiblePlaceholderColor(const QPalette& palette);
 
+// The least contrast kept by coloured text beside ordinary text.
+inline constexpr double kLegibleTextContrast = 4.5;
+
+// TINT as a text colour on BACKGROUND: TINT itself where it reads, otherwise
+// TINT moved towards TEXT (the palette's own text colour, which reads) only
+// as far as it must to stand out by kLegibleTextContrast.
+QColor legibleTint(const QColor& tint, const QColor& background, const QColor& text);
+
 // Keeps WIDGET's ROLE at the legible placeholder colour of the palette it
 // inherits, now and whenever that palette changes.
 void keepPlaceholderLegible(QWidget* widget, QPalette::ColorRole role = QPalette::PlaceholderText);

@@ -326,6 +326,8 @@ QModelIndex OutlineView::neighbourEditableCell(const void* item, int logical, bo
             if (row < 0 || row >= numberOfRows()) return {};
             visual = forward ? 0 : columns - 1;
         }
+        // A hidden column's cells are not there to be edited.
+        if (header()->isSectionHidden(header()->logicalIndex(visual))) continue;
         const QModelIndex candidate = indexForItem(itemAtRow(row), header()->logicalIndex(visual));
         if (candidate.isValid() && (candidate.flags() & Qt::ItemIsEditable)) return candidate;
     }

@@ -145,7 +145,7 @@ Qt::ItemFlags OutlineItemModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     if (!view_->draggedTypes_.empty()) flags |= Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
     const TableColumn* column = view_->columnForIndex(index);
-    if (const TextFieldCell* cell = column ? view_->dataCellForColumn(column) : nullptr; cell && cell->isEditable())
+    if (const TextFieldCell* cell = column ? view_->dataCellForColumn(column) : nullptr; cell && cell->isEditableForIndex(index))
         flags |= Qt::ItemIsEditable;
     return flags;
 }

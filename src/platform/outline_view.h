@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -117,6 +118,13 @@ public:
 
     bool isEditable() const { return editable_; }
     void setEditable(bool editable) { editable_ = editable; }
+    // For an editable cell whose rows differ: whether the row of an index
+    // may be edited (every row without one).
+    using EditableForIndex = std::function<bool(const QModelIndex&)>;
+    void setEditableForIndex(EditableForIndex editable) { editableForIndex_ = std::move(editable); }
+    bool isEditableForIndex(const QModelIndex& index) const {
+        return editable_ && (!editableForIndex_ || editableForIndex_(index));
+    }
 
     // Draws the cell's content (not the row's selection background) in FRAME.
     // The default draws the text as the style would.
@@ -172,6 +180,7 @@ protected:
 
 private:
     bool editable_ = false;
+    EditableForIndex editableForIndex_;
 };
 
 class OutlineViewDelegate {

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-
 #include "foundation/exceptions.h"
 #include "model/ZRBicycleList.h"
 #include "support/scoped_time_zone.h"

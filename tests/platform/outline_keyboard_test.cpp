@@ -94,6 +94,10 @@ TEST_F(KeyboardTest, RightAndLeftStepIntoAndOutOfPartsAsInOtherTreeViews) {
         {Qt::Key_Left, "A", {"A"}},           // a collapsed child steps out
         {Qt::Key_Left, "A", {}},
         {Qt::Key_Left, "A", {}},              // the top level goes nowhere
+        {Qt::Key_Right, "A", {"A"}},
+        {Qt::Key_Down, "A1", {"A"}},
+        {Qt::Key_Down, "A2", {"A"}},
+        {Qt::Key_Left, "A", {"A"}},           // to the parent, not the row above
     };
     for (const auto& step : steps) {
         press(step.key);

@@ -94,15 +94,18 @@ TEST_F(UserDefaultsTest, UserValuesOverrideRegisteredOnesAndOnlyTheyAreKept) {
     EXPECT_TRUE(again.loadWarning().empty() && logged_.empty()) << logged_;
 }
 
-// Writing through links is the atomic write's; setting a damaged file aside
-// must follow the link too.
-TEST_F(UserDefaultsTest, ADamagedLinkedFileIsSetAsideWhereItIsKeptAndTheLinkStays) {
+// Writing through links is the atomic write's; reading, and setting a damaged
+// file aside, are the defaults' own.
+TEST_F(UserDefaultsTest, ALinkedFileIsReadThroughAndSetAsideWhereItIsKept) {
     // As a dotfile manager leaves it: the file kept elsewhere, linked in.
     const fs::path kept = folder_ / "dotfiles" / "defaults.plist";
     fs::create_directories(kept.parent_path());
     fs::create_directories(file_.parent_path());
-    std::ofstream(kept) << "damaged";
+    std::ofstream(kept) << writeXmlPlist(PlistValue(PlistDictionary{{"Units", "mi"}}));
     fs::create_symlink(kept, file_);
+    EXPECT_EQ(UserDefaults(file_.string()).stringForKey("Units"), "mi");
+
+    std::ofstream(kept) << "damaged";
     UserDefaults defaults(file_.string());
     EXPECT_NE(defaults.loadWarning(), "");
     EXPECT_EQ(readText(kept.string() + ".damaged"), "damaged");

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "foundation/atomic_write.h"
+#include "support/error_message.h"
 
 namespace cogbook {
 namespace {
@@ -41,13 +42,8 @@ mode_t permissionsOf(const fs::path& path) {
     return ::lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
-std::string writeError(const fs::path& path, const std::string& text) {
-    try {
-        writeFileAtomically(path.string(), bytesOf(text));
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "";
+std::string writeError(const fs::path& path) {
+    return test_support::errorMessage<std::runtime_error>([&] { writeFileAtomically(path.string(), bytesOf("x")); }, "");
 }
 
 // Moves the last change of PATH SECONDS into the past.
@@ -107,7 +103,7 @@ TEST_F(AtomicWriteTest, LinksAreWrittenThroughAndStayLinks) {
     // Links in a loop are refused, naming where they start.
     fs::create_symlink("loop-b", folder_ / "loop-a");
     fs::create_symlink("loop-a", folder_ / "loop-b");
-    EXPECT_THAT(writeError(folder_ / "loop-a", "x"),
+    EXPECT_THAT(writeError(folder_ / "loop-a"),
                 HasSubstr("cannot follow the links from " + (folder_ / "loop-a").string()));
     EXPECT_TRUE(fs::is_symlink(folder_ / "loop-a"));
     EXPECT_TRUE(fs::is_symlink(folder_ / "loop-b"));
@@ -125,10 +121,10 @@ TEST_F(AtomicWriteTest, TargetsThatAreNoFilesAreRefusedUntouched) {
     ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     fs::create_symlink("pipe", folder_ / "to-pipe");
 
-    EXPECT_EQ(writeError(pipe, "x"), "is a named pipe, not a file to save into");
-    EXPECT_EQ(writeError(socketPath, "x"), "is a socket, not a file to save into");
-    EXPECT_EQ(writeError(sub, "x"), "is a folder, not a file to save into");
-    EXPECT_EQ(writeError(folder_ / "to-pipe", "x"),
+    EXPECT_EQ(writeError(pipe), "is a named pipe, not a file to save into");
+    EXPECT_EQ(writeError(socketPath), "is a socket, not a file to save into");
+    EXPECT_EQ(writeError(sub), "is a folder, not a file to save into");
+    EXPECT_EQ(writeError(folder_ / "to-pipe"),
               "leads to " + pipe.string() + ", which is a named pipe, not a file to save into");
     ::close(listener);
     EXPECT_TRUE(fs::is_fifo(pipe));
@@ -141,7 +137,7 @@ TEST_F(AtomicWriteTest, TargetsThatAreNoFilesAreRefusedUntouched) {
     if (::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) {
         GTEST_SKIP() << "devices cannot be made here (" << std::strerror(errno) << "); the device case is untested";
     }
-    EXPECT_EQ(writeError(full, "x"), "is a character device, not a file to save into");
+    EXPECT_EQ(writeError(full), "is a character device, not a file to save into");
     EXPECT_TRUE(fs::is_character_file(full));
 }
 
@@ -188,12 +184,12 @@ TEST_F(AtomicWriteTest, LeftoversOfKilledWritesAreRemoved) {
 
 TEST_F(AtomicWriteTest, AFailedWriteLeavesNothingAndSaysWhere) {
     const fs::path missing = folder_ / "no" / "such" / "file";
-    EXPECT_EQ(writeError(missing, "x"),
+    EXPECT_EQ(writeError(missing),
               "cannot create a file in " + (folder_ / "no" / "such").string() + ": No such file or directory");
-    EXPECT_EQ(writeError(folder_ / "", "x"), "not a file name");
+    EXPECT_EQ(writeError(folder_ / ""), "not a file name");
     // Through a link, the message names the file the link leads to.
     fs::create_symlink("no/such/file", folder_ / "link");
-    EXPECT_THAT(writeError(folder_ / "link", "x"), HasSubstr("cannot create a file in " + (folder_ / "no/such").string()));
+    EXPECT_THAT(writeError(folder_ / "link"), HasSubstr("cannot create a file in " + (folder_ / "no/such").string()));
     EXPECT_EQ(names(), (std::vector<std::string>{"link"}));
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "foundation/keyed_archive.h"
+#include "support/error_message.h"
 
 namespace cogbook {
 namespace {
@@ -36,12 +37,7 @@ PlistValue classEntry(const std::string& name, PlistArray classes) {
 }
 
 std::string openError(const Bytes& bytes) {
-    try {
-        KeyedUnarchiver unarchiver(bytes);
-    } catch (const ArchiveError& e) {
-        return e.what();
-    }
-    return "no error";
+    return test_support::errorMessage<ArchiveError>([&] { KeyedUnarchiver unarchiver(bytes); }, "no error");
 }
 
 // A small record: a part with a date, a list that shares a string, a

@@ -1,5 +1,6 @@
 #include "model/record_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -161,19 +162,17 @@ print('ok')
 }
 
 TEST(RecordFile, RefusesWhatIsNotARecordWithAReason) {
-    EXPECT_NE(refusal({}).find("not a keyed archive"), std::string::npos);
-    const std::string text = "hello, not a record";
-    EXPECT_NE(refusal({text.begin(), text.end()}).find("not a keyed archive"), std::string::npos);
-    const std::string xml = writeXmlPlist(PlistValue(PlistDictionary{{"a", 1}}));
-    EXPECT_NE(refusal({xml.begin(), xml.end()}).find("not a keyed archive"), std::string::npos);
-
-    KeyedArchiver strings;
-    const auto rootString = strings.string("a string");
-    EXPECT_NE(refusal(strings.finish(rootString)).find("not a record item"), std::string::npos);
-    KeyedArchiver other;
-    const auto object = other.reserve();
+    const std::string text = "hello, not a record", xml = writeXmlPlist(PlistValue(PlistDictionary{{"a", 1}}));
+    KeyedArchiver strings, other;
+    const auto rootString = strings.string("a string"), object = other.reserve();
     other.setObject(object, "NSColor", {"NSColor", "NSObject"}, {});
-    EXPECT_NE(refusal(other.finish(object)).find("class “NSColor”, not a record item"), std::string::npos);
+    const std::vector<std::pair<std::vector<std::uint8_t>, std::string>> cases = {
+        {{}, "not a keyed archive"},
+        {{text.begin(), text.end()}, "not a keyed archive"},
+        {{xml.begin(), xml.end()}, "not a keyed archive"},
+        {strings.finish(rootString), "not a record item"},
+        {other.finish(object), "class “NSColor”, not a record item"}};
+    for (const auto& [bytes, reason] : cases) EXPECT_THAT(refusal(bytes), ::testing::HasSubstr(reason));
 }
 
 TEST(RecordFile, RefusesTreesThatBreakTheNodeInvariants) {

@@ -9,8 +9,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <stdexcept>
-
 #include "platform/disk_change_bar.h"
 #include "platform/text_document_fixture.h"
 

@@ -8,41 +8,25 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include <memory>
+#include <optional>
 #include <vector>
 
-#include "platform/outline_view.h"
+#include "platform/outline_items.h"
 #include "platform/pasteboard.h"
 
 namespace cogbook {
 namespace {
 
-struct Node {
-    QString name;
-    std::vector<std::shared_ptr<Node>> children;
-};
-using NodePtr = std::shared_ptr<Node>;
-NodePtr make(const QString& name, std::vector<NodePtr> children = {}) {
-    return std::make_shared<Node>(Node{name, std::move(children)});
-}
+using test_support::entry;
+using test_support::ItemPtr;
+using test_support::part;
 
 constexpr const char* kThings = "Things dragged";
 
 // Takes every drop, or moves it to AIM when one is set; remembers what it was
 // asked.
-class DropSource : public OutlineViewDataSource {
+class DropSource : public test_support::ItemSource {
 public:
-    std::vector<NodePtr>& childrenOf(void* item) { return item ? static_cast<Node*>(item)->children : top; }
-    long outlineViewNumberOfChildrenOfItem(OutlineView*, void* item) override {
-        return static_cast<long>(childrenOf(item).size());
-    }
-    bool outlineViewIsItemExpandable(OutlineView*, void* item) override { return !childrenOf(item).empty(); }
-    OutlineItem outlineViewChildOfItem(OutlineView*, long index, void* item) override {
-        return childrenOf(item)[static_cast<std::size_t>(index)];
-    }
-    QVariant outlineViewObjectValueForTableColumnByItem(OutlineView*, const TableColumn&, void* item) override {
-        return static_cast<Node*>(item)->name;
-    }
     DragOperation outlineViewValidateDropProposedItemProposedChildIndex(OutlineView* view, const DraggingInfo& info,
                                                                       void* item, long index) override {
         proposed = {item, index};
@@ -55,7 +39,6 @@ public:
         return true;
     }
 
-    std::vector<NodePtr> top;
     DragOperation answer = kDragOperationMove;
     std::optional<std::pair<void*, long>> aim;
     std::pair<void*, long> proposed{nullptr, -2};
@@ -68,9 +51,9 @@ protected:
     OutlineDragTest() {
         registerPasteboardType(kThings, QStringLiteral("application/x-test-things"));
         // A (a1, a2), B (b1), C
-        a = make("A", {make("a1"), make("a2")});
-        b = make("B", {make("b1")});
-        c = make("C");
+        a = part("A", {entry("a1"), entry("a2")});
+        b = part("B", {entry("b1")});
+        c = entry("C");
         source.top = {a, b, c};
         view.setColumnIdentifiers({"name"});
         view.resize(400, 300);
@@ -80,19 +63,19 @@ protected:
         view.show();
         data.setData(QStringLiteral("application/x-test-things"), "x");
     }
-    QRect rowRect(const NodePtr& node) const { return view.visualRect(view.indexForItem(node.get(), 0)); }
-    QPoint above(const NodePtr& node) const { return {20, rowRect(node).top() + 1}; }
-    QPoint onto(const NodePtr& node) const { return {20, rowRect(node).center().y()}; }
-    QPoint below(const NodePtr& node) const { return {20, rowRect(node).bottom() - 1}; }
+    QRect rowRect(const ItemPtr& node) const { return view.visualRect(view.indexForItem(node.get(), 0)); }
+    QPoint above(const ItemPtr& node) const { return {20, rowRect(node).top() + 1}; }
+    QPoint onto(const ItemPtr& node) const { return {20, rowRect(node).center().y()}; }
+    QPoint below(const ItemPtr& node) const { return {20, rowRect(node).bottom() - 1}; }
     std::pair<void*, long> update(QPoint point, bool copy = false) {
         view.draggingUpdated(point, DraggingInfo(&data, &view, copy));
         return {view.proposedDropItem(), view.proposedDropChildIndex()};
     }
-    std::pair<void*, long> at(const NodePtr& node, long index) const { return {node.get(), index}; }
+    std::pair<void*, long> at(const ItemPtr& node, long index) const { return {node.get(), index}; }
 
     DropSource source;
     OutlineView view;
-    NodePtr a, b, c;
+    ItemPtr a, b, c;
     QMimeData data;
 };
 

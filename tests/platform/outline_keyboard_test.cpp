@@ -8,53 +8,27 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include <memory>
 #include <utility>
 #include <vector>
 
 #include "platform/keyboard_focus.h"
 #include "platform/legible_colors.h"
-#include "platform/outline_view.h"
+#include "platform/outline_items.h"
 #include "support/gui_support.h"
 
 namespace cogbook {
 namespace {
 
-struct Item {
-    QString name;
-    bool expandable = false;
-    std::vector<std::shared_ptr<Item>> children;
-};
-using ItemPtr = std::shared_ptr<Item>;
-
-ItemPtr item(const QString& name, bool expandable = false, std::vector<ItemPtr> children = {}) {
-    return std::make_shared<Item>(Item{name, expandable, std::move(children)});
-}
-
-class Source : public OutlineViewDataSource {
-public:
-    std::vector<ItemPtr>& childrenOf(void* parent) { return parent ? static_cast<Item*>(parent)->children : top; }
-    long outlineViewNumberOfChildrenOfItem(OutlineView*, void* parent) override {
-        return static_cast<long>(childrenOf(parent).size());
-    }
-    bool outlineViewIsItemExpandable(OutlineView*, void* parent) override {
-        return !parent || static_cast<Item*>(parent)->expandable;
-    }
-    OutlineItem outlineViewChildOfItem(OutlineView*, long index, void* parent) override {
-        return childrenOf(parent)[static_cast<std::size_t>(index)];
-    }
-    QVariant outlineViewObjectValueForTableColumnByItem(OutlineView*, const TableColumn&, void* shown) override {
-        return static_cast<Item*>(shown)->name;
-    }
-    std::vector<ItemPtr> top;
-};
+using test_support::entry;
+using test_support::ItemPtr;
+using test_support::part;
 
 // A window of three panes: an outline, a text pane and a field.
 class KeyboardTest : public ::testing::Test {
 protected:
     KeyboardTest() {
         // A (A1 (a1x), A2), B
-        source.top = {item("A", true, {item("A1", true, {item("a1x")}), item("A2")}), item("B")};
+        source.top = {part("A", {part("A1", {entry("a1x")}), entry("A2")}), entry("B")};
         view = new OutlineView;
         view->setColumnIdentifiers({"name"});
         view->setDataSource(&source);
@@ -72,18 +46,18 @@ protected:
     QString selected() const {
         const std::vector<long> rows = view->selectedRowIndexes();
         if (rows.size() != 1) return QStringLiteral("%1 rows").arg(rows.size());
-        return static_cast<Item*>(view->itemAtRow(rows.front()))->name;
+        return test_support::itemOf(view->itemAtRow(rows.front()))->name;
     }
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
     }
     void* named(const QString& name) const {
         for (long row = 0; row < view->numberOfRows(); ++row)
-            if (static_cast<Item*>(view->itemAtRow(row))->name == name) return view->itemAtRow(row);
+            if (test_support::itemOf(view->itemAtRow(row))->name == name) return view->itemAtRow(row);
         return nullptr;
     }
 
-    Source source;
+    test_support::ItemSource source;
     QWidget window;
     OutlineView* view;
     QPlainTextEdit* text;
@@ -120,6 +94,10 @@ TEST_F(KeyboardTest, RightAndLeftStepIntoAndOutOfPartsAsInOtherTreeViews) {
         {Qt::Key_Left, "A", {"A"}},           // a collapsed child steps out
         {Qt::Key_Left, "A", {}},
         {Qt::Key_Left, "A", {}},              // the top level goes nowhere
+        {Qt::Key_Right, "A", {"A"}},
+        {Qt::Key_Down, "A1", {"A"}},
+        {Qt::Key_Down, "A2", {"A"}},
+        {Qt::Key_Left, "A", {"A"}},           // to the parent, not the row above
     };
     for (const auto& step : steps) {
         press(step.key);

@@ -14,55 +14,17 @@
 #include <set>
 
 #include "platform/outline_item_model.h"
-#include "platform/outline_view.h"
+#include "platform/outline_items.h"
 #include "support/scoped_time_zone.h"
 
 namespace cogbook {
 namespace {
 
-struct Item {
-    QString name;
-    bool expandable = false;
-    QDateTime date;
-    std::vector<std::shared_ptr<Item>> children;
-};
-using ItemPtr = std::shared_ptr<Item>;
-
-ItemPtr entry(const QString& name) {
-    auto item = std::make_shared<Item>();
-    item->name = name;
-    return item;
-}
-ItemPtr part(const QString& name, std::vector<ItemPtr> children = {}) {
-    auto item = entry(name);
-    item->expandable = true;
-    item->children = std::move(children);
-    return item;
-}
-Item* cast(void* item) { return static_cast<Item*>(item); }
-
-class Source : public OutlineViewDataSource {
-public:
-    std::vector<ItemPtr>& childrenOf(void* item) { return item ? cast(item)->children : top; }
-    long outlineViewNumberOfChildrenOfItem(OutlineView*, void* item) override {
-        ++countAsked[item];
-        return static_cast<long>(childrenOf(item).size()) + padding;
-    }
-    bool outlineViewIsItemExpandable(OutlineView*, void* item) override { return !item || cast(item)->expandable; }
-    OutlineItem outlineViewChildOfItem(OutlineView*, long index, void* item) override {
-        const auto& children = childrenOf(item);
-        return index < static_cast<long>(children.size()) ? children[static_cast<std::size_t>(index)] : nullptr;
-    }
-    QVariant outlineViewObjectValueForTableColumnByItem(OutlineView*, const TableColumn& column, void* item) override {
-        if (column.identifier() == "name") return cast(item)->name;
-        if (column.identifier() == "date" && cast(item)->date.isValid()) return cast(item)->date;
-        return {};
-    }
-
-    std::vector<ItemPtr> top;
-    std::map<const void*, int> countAsked;
-    long padding = 0; // counts more children than there are: the rest come back null
-};
+using test_support::entry;
+using test_support::Item;
+using test_support::ItemPtr;
+using test_support::part;
+using test_support::itemOf;
 
 // Collects what the model checker finds wrong.
 std::vector<QString>* modelFailures = nullptr;
@@ -85,7 +47,7 @@ protected:
         view.setDataSource(&source);
     }
 
-    static QString nameOf(void* item) { return item ? cast(item)->name : QString("<null>"); }
+    static QString nameOf(void* item) { return item ? itemOf(item)->name : QString("<null>"); }
     std::vector<QString> rows() const {
         std::vector<QString> names;
         for (long row = 0; row < view.numberOfRows(); ++row) names.push_back(nameOf(view.itemAtRow(row)));
@@ -109,7 +71,7 @@ protected:
         return nullptr;
     }
 
-    Source source;
+    test_support::ItemSource source;
     ItemPtr a, a1, b;
     OutlineView view;
 };

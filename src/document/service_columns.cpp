@@ -1,7 +1,8 @@
 #include "document/service_columns.h"
 
+#include "platform/currency_text.h"
+
 #include <QCoreApplication>
-#include <QHash>
 
 #include <vector>
 
@@ -11,34 +12,6 @@ namespace {
 
 QString tr(const char* text) { return QCoreApplication::translate("ServiceColumns", text); }
 
-// Per currency code, the locales whose currency it is, found once.
-const QHash<QString, std::vector<QLocale>>& localesByCurrency() {
-    static const QHash<QString, std::vector<QLocale>> table = [] {
-        QHash<QString, std::vector<QLocale>> byCode;
-        for (const QLocale& locale :
-             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
-            const QString code = locale.currencySymbol(QLocale::CurrencyIsoCode);
-            if (!code.isEmpty()) byCode[code].push_back(locale);
-        }
-        return byCode;
-    }();
-    return table;
-}
-
-QString currencySymbol(const QString& code, const QLocale& locale) {
-    if (locale.currencySymbol(QLocale::CurrencyIsoCode) == code) return locale.currencySymbol(QLocale::CurrencySymbol);
-    const auto found = localesByCurrency().constFind(code);
-    if (found == localesByCurrency().cend() || found->empty()) return code;
-    for (const QLocale& candidate : *found) {
-        if (candidate.language() == locale.language()) return candidate.currencySymbol(QLocale::CurrencySymbol);
-    }
-    // The locale of the currency's own language and country comes first
-    // among those Qt lists for it; the others often add the country.
-    return found->front().currencySymbol(QLocale::CurrencySymbol);
-}
-
-bool isLetter(QChar c) { return c.isLetter(); }
-
 } // namespace
 
 QStringList serviceColumnIdentifiers() {
@@ -46,18 +19,7 @@ QStringList serviceColumnIdentifiers() {
 }
 
 QString moneyText(double amount, const std::optional<std::string>& currency, const QLocale& locale) {
-    if (!currency) return locale.toCurrencyString(amount);
-    const QString symbol = currencySymbol(QString::fromStdString(*currency), locale);
-    QString text = locale.toCurrencyString(amount, symbol);
-    // A code written against the figures ("CHF12.50") reads as one word.
-    if (!symbol.isEmpty() && isLetter(symbol.back()) && text.startsWith(symbol) && text.size() > symbol.size() &&
-        !text.at(symbol.size()).isSpace()) {
-        text.insert(symbol.size(), QChar(0x00A0));
-    } else if (!symbol.isEmpty() && isLetter(symbol.front()) && text.endsWith(symbol) &&
-               text.size() > symbol.size() && !text.at(text.size() - symbol.size() - 1).isSpace()) {
-        text.insert(text.size() - symbol.size(), QChar(0x00A0));
-    }
-    return text;
+    return currencyText(amount, currency ? QString::fromStdString(*currency) : QString(), locale);
 }
 
 QString costCellText(double cost, const QLocale& locale) { return locale.toString(cost, 'f', 2); }

@@ -21,9 +21,8 @@ inline constexpr const char* kDueColumn = "due";
 QStringList serviceColumnIdentifiers();
 
 // AMOUNT in LOCALE's currency format with the symbol of CURRENCY (an ISO 4217
-// code): the locale's own symbol for its own currency, else the symbol a
-// locale of that currency uses (of the user's language where there is one),
-// else the code itself. Without a currency, the locale's own.
+// code; see currencyText). Without a currency, the plain number: a record
+// kept in one country may be read in another.
 QString moneyText(double amount, const std::optional<std::string>& currency, const QLocale& locale = QLocale());
 
 // A cost as its cell shows it: two decimals in the locale's format.

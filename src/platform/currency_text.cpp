@@ -31,7 +31,18 @@ QString currencySymbolForCode(const QString& code, const QLocale& locale) {
 
 QString currencyText(double value, const QString& code, const QLocale& locale) {
     if (code.trimmed().isEmpty()) return locale.toString(value, 'f', 2);
-    return locale.toCurrencyString(value, currencySymbolForCode(code, locale));
+    const QString symbol = currencySymbolForCode(code, locale);
+    QString text = locale.toCurrencyString(value, symbol);
+    // A code written against the figures ("CHF12.50") reads as one word.
+    const auto isLetter = [](QChar c) { return c.isLetter(); };
+    if (!symbol.isEmpty() && isLetter(symbol.back()) && text.startsWith(symbol) && text.size() > symbol.size() &&
+        !text.at(symbol.size()).isSpace()) {
+        text.insert(symbol.size(), QChar(0x00A0));
+    } else if (!symbol.isEmpty() && isLetter(symbol.front()) && text.endsWith(symbol) &&
+               text.size() > symbol.size() && !text.at(text.size() - symbol.size() - 1).isSpace()) {
+        text.insert(text.size() - symbol.size(), QChar(0x00A0));
+    }
+    return text;
 }
 
 } // namespace cogbook

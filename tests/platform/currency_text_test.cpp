@@ -21,7 +21,7 @@ TEST(CurrencyText, UsesTheCodesSymbolInTheLocalesFormat) {
         {1234.5, "USD", english, "$1,234.50"},
         {1234.5, "EUR", english, "\u20ac1,234.50"},  // a symbol from another English-speaking country
         {1234.5, "eur", german, "1.234,50\u00a0\u20ac"}, // the code in any case; the locale's order
-        {12.0, "XYZ", english, "XYZ12.00"},          // no symbol known: the code itself
+        {12.0, "XYZ", english, "XYZ\u00a012.00"},    // no symbol known: the code itself, apart from the figures
         {1234.5, "", german, "1.234,50"},            // no currency: the plain number
     };
     for (const Case& each : cases)

@@ -236,6 +236,33 @@ ZRBicycleListPtr partAt(const ZRBicycleListPtr& bike, std::string_view path) {
     return node;
 }
 
+// What a rider who keeps receipts paid: parts and the shop's work, not the
+// lube and time of the weekly care. Whole cents, so the text is exact.
+double costOf(std::string_view description) {
+    struct Price {
+        std::string_view words;
+        double cost;
+    };
+    static const Price prices[] = {
+        {"sealant", 4.5},     {"Replaced pads", 24.9},  {"replaced chain", 38.0},  {"bar tape", 19.9},
+        {"gear cable", 12.5}, {"Spring service", 85.0}, {"Annual service", 85.0}, {"Replaced rear tyre", 54.95},
+        {"Replaced front tyre", 54.95}, {"Replaced", 15.0},
+    };
+    for (const Price& price : prices)
+        if (description.find(price.words) != std::string_view::npos) return price.cost;
+    return 0.0;
+}
+
+// The bike's distance reading on DATE: 4,000 km when it was bought, about
+// 15 km a day since, to the nearest 10 km.
+double odometerOn(Date date) {
+    const double days = (date.timeIntervalSinceReferenceDate() - dateFrom("2024-11-02T10:00:00Z").timeIntervalSinceReferenceDate()) / 86400.0;
+    return 4000.0 + static_cast<double>(static_cast<long long>(days * 1.5 + 0.5)) * 10.0;
+}
+
+// How often the parts that wear want attention.
+void setIntervals(const ZRBicycleListPtr& bike);
+
 // A part's date is that of the latest item below it; a part with nothing
 // below keeps the day the record was started.
 Date settleDates(ZRBicycleList& node) {
@@ -267,11 +294,26 @@ ZRBicycleListPtr buildSample() {
         entry->setDate(date);
         entry->setDescription(row.description);
         entry->setNotes(row.notes);
+        if (const double cost = costOf(row.description); cost > 0) entry->setCost(cost);
+        entry->setOdometer(odometerOn(date));
         part->addChildPartOrEntry(entry);
     }
+    bike->setDistanceUnit(cogbook::DistanceUnit::kilometres);
+    bike->setCurrency("EUR");
+    setIntervals(bike);
     bike->setDate(Date(kTemplateMoment));
     settleDates(*bike);
     return bike;
+}
+
+void setIntervals(const ZRBicycleListPtr& bike) {
+    const auto chain = partAt(bike, "Drivetrain/Chain");
+    chain->setServiceIntervalDays(30);
+    chain->setServiceIntervalDistance(1000.0);
+    for (const char* tyre : {"Front wheel/Tyre", "Rear wheel/Tyre"}) partAt(bike, tyre)->setServiceIntervalDays(90);
+    for (const char* brake : {"Brakes/Front brake", "Brakes/Rear brake"})
+        partAt(bike, brake)->setServiceIntervalDistance(3000.0);
+    partAt(bike, "Headset")->setServiceIntervalDays(365);
 }
 
 void writeFile(const std::string& path, std::string_view bytes) {

@@ -72,7 +72,7 @@ std::vector<std::uint8_t> fileBytes(const std::string& path) {
 
 TEST(ServiceFields, RecordsThatNeverSetThemWriteTheSameBytes) {
     // Files written before the fields existed come out byte for byte.
-    for (const char* path : {COGBOOK_RESOURCE_DIR "/sample.cogbook",
+    for (const char* path : {COGBOOK_TEST_DATA_DIR "/fuzz/corpus/record_file/plain-sample",
                              COGBOOK_TEST_DATA_DIR "/fuzz/corpus/record_file/medium-tree",
                              COGBOOK_TEST_DATA_DIR "/fuzz/corpus/record_file/emptied-part"}) {
         SCOPED_TRACE(path);

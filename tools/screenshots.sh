@@ -84,3 +84,28 @@ shoot docs/handbook.png "F1" resources/sample.cogbook
     dark_desktop
     shoot docs/sample-record-dark.png "ctrl+Right Down Down" resources/sample.cogbook
 )
+
+# Service planning, with amounts in a British locale: the Cost, Odometer and
+# Due columns shown from the View menu (on a dark desktop) with the overdue
+# chain, and the service log beside the record, filtered.
+export LANG=en_GB.UTF-8
+(
+    export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5 KDE_FULL_SESSION=true
+    dark_desktop
+    shoot docs/due-column.png "alt+v m c alt+v m o alt+v m d Down Down Down Down Down Down Right Down Right Down" \
+        resources/sample.cogbook
+)
+xvfb-run -a -s "-screen 0 1100x700x24" bash -c '
+    "$0" resources/sample.cogbook & pid=$!
+    sleep 3
+    window=$(xdotool search --sync --onlyvisible --class cogbook | head -1)
+    xdotool windowsize "$window" 1000 600 windowmove "$window" 0 0
+    xdotool windowfocus --sync "$window" key --delay 200 ctrl+shift+l
+    sleep 2
+    log=$(xdotool search --sync --onlyvisible --name "Service Log" | head -1)
+    xdotool windowsize "$log" 820 420 windowmove "$log" 170 170
+    xdotool windowfocus --sync "$log" key --delay 200 ctrl+f
+    xdotool type --delay 100 tyre
+    sleep 1
+    import -window root -crop 1000x600+0+0 "$1"
+    kill $pid' "$program" docs/service-log.png

@@ -12,55 +12,17 @@
 
 #include "document/MyDocument.h"
 #include "document/document_support.h"
+#include "document/service_columns.h"
+#include "document/service_due_cell.h"
 #include "model/service_due.h"
 #include "model/service_log.h"
+#include "platform/images.h"
 #include "platform/legible_colors.h"
 
 namespace cogbook {
 namespace {
 
-enum Column { kPartColumn, kStateColumn, kDueColumn, kLastServiceColumn, kReadingColumn, kColumnCount };
-
-// Text that must read against the list's background: plain body text wants
-// more contrast than the hints do.
-constexpr double kStateTextContrast = 4.5;
-
-// WANTED where it reads well on the palette's base; otherwise blended
-// towards the palette's text colour until it does.
-QColor legibleTint(const QColor& wanted, const QPalette& palette) {
-    const QColor base = palette.color(QPalette::Base);
-    const QColor text = palette.color(QPalette::Text);
-    QColor color = wanted;
-    for (int step = 1; step <= 10 && contrastRatio(color, base) < kStateTextContrast; ++step) {
-        const double t = step / 10.0;
-        color = QColor::fromRgbF(static_cast<float>(wanted.redF() * (1 - t) + text.redF() * t),
-                                 static_cast<float>(wanted.greenF() * (1 - t) + text.greenF() * t),
-                                 static_cast<float>(wanted.blueF() * (1 - t) + text.blueF() * t));
-    }
-    return color;
-}
-
-QColor stateColor(DueState state) {
-    switch (state) {
-    case DueState::overdue: return QColor(0xc0, 0x1c, 0x28);
-    case DueState::due: return QColor(0xc6, 0x46, 0x00);
-    case DueState::soon: return QColor(0x98, 0x6a, 0x00);
-    case DueState::ok: return QColor(0x26, 0x80, 0x3c);
-    case DueState::unknown: break;
-    }
-    return {};
-}
-
-QIcon stateIcon(const QStyle* style, DueState state) {
-    switch (state) {
-    case DueState::overdue: return style->standardIcon(QStyle::SP_MessageBoxCritical);
-    case DueState::due: return style->standardIcon(QStyle::SP_MessageBoxWarning);
-    case DueState::soon: return style->standardIcon(QStyle::SP_MessageBoxInformation);
-    case DueState::ok:
-    case DueState::unknown: break;
-    }
-    return {};
-}
+enum Column { kPartListColumn, kStateListColumn, kDueListColumn, kLastServiceListColumn, kReadingListColumn, kListColumnCount };
 
 } // namespace
 
@@ -72,15 +34,15 @@ ZRSWServiceDueWindow::ZRSWServiceDueWindow(MyDocument* document)
     list_->setObjectName(QStringLiteral("serviceDueList"));
     list_->setAccessibleName(tr("Parts with a service interval"));
     list_->setAccessibleDescription(tr("Most urgent first. Press Enter to select the part in the outline."));
-    list_->setColumnCount(kColumnCount);
+    list_->setColumnCount(kListColumnCount);
     list_->setHeaderLabels({tr("Part"), tr("State"), tr("Due"), tr("Last Service"), tr("Reading")});
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAllColumnsShowFocus(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->header()->setSectionResizeMode(kPartColumn, QHeaderView::Stretch);
+    list_->header()->setSectionResizeMode(kPartListColumn, QHeaderView::Stretch);
     list_->header()->setStretchLastSection(false);
-    for (int column = kStateColumn; column < kColumnCount; ++column)
+    for (int column = kStateListColumn; column < kListColumnCount; ++column)
         list_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     connect(list_, &QTreeWidget::itemActivated, this, &ZRSWServiceDueWindow::chooseItem);
 
@@ -147,29 +109,32 @@ void ZRSWServiceDueWindow::reload() {
     for (const PartDue& due : overview.parts) {
         auto* row = new QTreeWidgetItem;
         const QString path = QString::fromStdString(partPath(*due.part));
-        row->setText(kPartColumn, path.isEmpty() ? QString::fromStdString(due.part->partName()) : path);
-        row->setData(kPartColumn, Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(parts_.size())));
+        row->setText(kPartListColumn, path.isEmpty() ? QString::fromStdString(due.part->partName()) : path);
+        row->setData(kPartListColumn, Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(parts_.size())));
         parts_.push_back(due.part);
-        row->setText(kStateColumn, stateText(due));
-        row->setIcon(kStateColumn, stateIcon(style(), due.state));
-        if (const QColor color = stateColor(due.state); color.isValid()) {
-            const QColor legible = legibleTint(color, list_->palette());
-            row->setForeground(kStateColumn, legible);
-            row->setForeground(kDueColumn, legible);
+        row->setText(kStateListColumn, stateText(due));
+        // The outline's Due column's icons and colours.
+        if (auto image = imageNamed(QLatin1String(dueImageName(due.state)))) row->setIcon(kStateListColumn, image->icon());
+        if (due.state != DueState::unknown) {
+            const QPalette palette = list_->palette();
+            const QColor legible = legibleTint(dueStateTint(due.state), palette.color(QPalette::Base),
+                                               palette.color(QPalette::Text));
+            row->setForeground(kStateListColumn, legible);
+            row->setForeground(kDueListColumn, legible);
         }
         if (needsService(due.state)) {
             QFont bold = list_->font();
             bold.setBold(true);
-            row->setFont(kStateColumn, bold);
-            row->setFont(kDueColumn, bold);
+            row->setFont(kStateListColumn, bold);
+            row->setFont(kDueListColumn, bold);
         }
-        row->setText(kDueColumn, QString::fromStdString(due.text));
+        row->setText(kDueListColumn, QString::fromStdString(due.text));
         if (due.lastService) {
-            row->setText(kLastServiceColumn,
+            row->setText(kLastServiceListColumn,
                          locale.toString(document_support::outlineDate(*due.lastService).date(), QLocale::ShortFormat));
         }
-        if (due.lastOdometer) row->setText(kReadingColumn, QString::fromStdString(distanceText(*due.lastOdometer, unit)));
-        for (int column = kStateColumn; column < kColumnCount; ++column)
+        if (due.lastOdometer) row->setText(kReadingListColumn, QString::fromStdString(distanceText(*due.lastOdometer, unit)));
+        for (int column = kStateListColumn; column < kListColumnCount; ++column)
             row->setTextAlignment(column, Qt::AlignLeading | Qt::AlignVCenter);
         if (chosen && due.part == chosen) toChoose = row;
         rows.append(row);
@@ -183,7 +148,7 @@ void ZRSWServiceDueWindow::reload() {
 
 ZRBicycleListPtr ZRSWServiceDueWindow::partOfItem(const QTreeWidgetItem* item) const {
     if (item == nullptr) return nullptr;
-    const auto index = static_cast<std::size_t>(item->data(kPartColumn, Qt::UserRole).toULongLong());
+    const auto index = static_cast<std::size_t>(item->data(kPartListColumn, Qt::UserRole).toULongLong());
     return index < parts_.size() ? parts_[index].lock() : nullptr;
 }
 

@@ -87,7 +87,8 @@ TEST_F(HandbookTest, HelpKeyOpensTheContentsWhoseLinksReachEverySection) {
         browser->backward();
     }
     EXPECT_EQ(headings, QStringList({"Getting started", "The window", "Editing", "Moving and copying", "Searching",
-                                     "Printing", "Templates", "The file format", "The command line", "Keys"}));
+                                     "Printing", "Service planning", "Templates", "The file format", "The command line",
+                                     "Keys"}));
     EXPECT_EQ(browser->source(), ZRSWHelpWindow::contentsUrl());
 }
 

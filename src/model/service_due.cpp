@@ -81,31 +81,25 @@ PartDue partDueSince(const ZRBicycleListPtr& part, const ZRBicycleList* last, st
     due.lastService = last->date();
     due.lastOdometer = last->odometer();
 
-    // Each measure the part has and the record can take: state, share left, text.
+    // Each measure the part has and the record can take: its state and the
+    // share left. Only the more urgent one's words are made.
     struct Measure {
         DueState state;
         double share;
-        std::string text;
+        bool inDays;
     };
     Measure measures[2];
     std::size_t measured = 0;
     if (days) {
         const auto left = *days - calendarDaysBetween(last->date(), now);
         due.daysLeft = left;
-        const DueState state = stateOf(static_cast<double>(left), static_cast<double>(*days));
-        std::string text = left > 0    ? "in " + plural(left, "day", "days")
-                           : left == 0 ? "due today"
-                                       : "overdue by " + plural(-left, "day", "days");
-        measures[measured++] = {state, static_cast<double>(left) / static_cast<double>(*days), std::move(text)};
+        measures[measured++] = {stateOf(static_cast<double>(left), static_cast<double>(*days)),
+                                static_cast<double>(left) / static_cast<double>(*days), true};
     }
     if (distance && current && due.lastOdometer) {
         const double left = *distance - (*current - *due.lastOdometer);
         due.distanceLeft = left;
-        const DueState state = stateOf(left, *distance);
-        std::string text = left > 0    ? "in " + distanceText(left, unit)
-                           : left == 0 ? "due now"
-                                       : "overdue by " + distanceText(left, unit);
-        measures[measured++] = {state, left / *distance, std::move(text)};
+        measures[measured++] = {stateOf(left, *distance), left / *distance, false};
     }
     if (measured == 0) {
         due.state = DueState::unknown;
@@ -118,7 +112,17 @@ PartDue partDueSince(const ZRBicycleListPtr& part, const ZRBicycleList* last, st
     });
     due.state = urgent->state;
     due.shareLeft = urgent->share;
-    due.text = std::move(urgent->text);
+    if (urgent->inDays) {
+        const std::int64_t left = *due.daysLeft;
+        due.text = left > 0    ? "in " + plural(left, "day", "days")
+                   : left == 0 ? "due today"
+                               : "overdue by " + plural(-left, "day", "days");
+    } else {
+        const double left = *due.distanceLeft;
+        due.text = left > 0    ? "in " + distanceText(left, unit)
+                   : left == 0 ? "due now"
+                               : "overdue by " + distanceText(left, unit);
+    }
     return due;
 }
 

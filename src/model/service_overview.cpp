@@ -60,6 +60,7 @@ ServiceOverview serviceOverview(const ZRBicycleList& bike, std::optional<Date> n
 
     // A part comes after every part above it: backwards, each total is whole
     // before it is added to its parent's.
+    costs.totals_.reserve(visited.size());
     for (std::size_t i = visited.size(); i-- > 0;) {
         const Visited& part = visited[i];
         if (part.sum != 0.0) costs.totals_.emplace(part.node, part.sum);
@@ -69,7 +70,8 @@ ServiceOverview serviceOverview(const ZRBicycleList& bike, std::optional<Date> n
     if (!now) return overview;
 
     const DistanceUnit unit = recordDistanceUnit(bike);
-    due.parts.reserve(withInterval.size());
+    std::vector<PartDue> states;
+    states.reserve(withInterval.size());
     for (std::size_t index : withInterval) {
         const Visited& part = visited[index];
         // The tree is held by its caller; a node answers its own owner.
@@ -79,13 +81,25 @@ ServiceOverview serviceOverview(const ZRBicycleList& bike, std::optional<Date> n
             for (std::size_t up = part.parent; up != kTop; up = visited[up].parent)
                 if (!due.dueBelow_.insert(visited[up].node).second) break;
         }
-        due.parts.push_back(std::move(state));
+        states.push_back(std::move(state));
     }
-    // Stable: parts alike in urgency stay in outline order.
-    std::stable_sort(due.parts.begin(), due.parts.end(), [](const PartDue& a, const PartDue& b) {
-        if (urgencyRank(a.state) != urgencyRank(b.state)) return urgencyRank(a.state) < urgencyRank(b.state);
-        return a.shareLeft < b.shareLeft;
+    // Most urgent first; parts alike in urgency stay in outline order. The
+    // order is found on small keys, and each state moved once.
+    struct Key {
+        int rank;
+        double share;
+        std::size_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(states.size());
+    for (std::size_t i = 0; i < states.size(); ++i) keys.push_back({urgencyRank(states[i].state), states[i].shareLeft, i});
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        if (a.rank != b.rank) return a.rank < b.rank;
+        if (a.share != b.share) return a.share < b.share;
+        return a.index < b.index;
     });
+    due.parts.reserve(states.size());
+    for (const Key& key : keys) due.parts.push_back(std::move(states[key.index]));
     due.indexOfPart_.reserve(due.parts.size());
     for (std::size_t i = 0; i < due.parts.size(); ++i) due.indexOfPart_.emplace(due.parts[i].part.get(), i);
     return overview;

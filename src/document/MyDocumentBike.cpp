@@ -58,15 +58,24 @@ void MyDocument::showBikeDetails() {
     });
 }
 
+namespace {
+
+// One step of its own, named NAME, whatever else the event that ended the
+// sheet recorded.
+void namedUndoStep(UndoManager& history, const char* name, const std::function<void()>& change) {
+    history.beginUndoGrouping();
+    history.setActionName(name);
+    change();
+    history.endUndoGrouping();
+}
+
+} // namespace
+
 void MyDocument::newBikeDetails(const std::string& description, const std::string& notes) {
     // One step per field changed, each named for its field, whatever else
     // the event that ended the sheet recorded.
-    UndoManager& history = undoManager();
-    const auto step = [&history](const char* name, const std::function<void()>& change) {
-        history.beginUndoGrouping();
-        history.setActionName(name);
-        change();
-        history.endUndoGrouping();
+    const auto step = [this](const char* name, const std::function<void()>& change) {
+        namedUndoStep(undoManager(), name, change);
     };
     const ZRBicycleListPtr bike = theBike_;
     if (bike->description() != description)
@@ -75,12 +84,8 @@ void MyDocument::newBikeDetails(const std::string& description, const std::strin
 }
 
 void MyDocument::newBikeSettings(const QString& distanceUnit, const QString& currency) {
-    UndoManager& history = undoManager();
-    const auto step = [&history](const char* name, const std::function<void()>& change) {
-        history.beginUndoGrouping();
-        history.setActionName(name);
-        change();
-        history.endUndoGrouping();
+    const auto step = [this](const char* name, const std::function<void()>& change) {
+        namedUndoStep(undoManager(), name, change);
     };
     const ZRBicycleListPtr bike = theBike_;
     // A record without a unit measures in kilometres: choosing them is no change.

@@ -1,17 +1,13 @@
 // The bar a document window shows when its file was changed on disk while
 // the window holds changes of its own: a message, and a choice between the
-// file's new version and the window's.
+// file's new version and the window's. It stays until the choice is made.
 #pragma once
 
-#include <QFrame>
-
-class QLabel;
-class QMainWindow;
-class QPushButton;
+#include "platform/message_bar.h"
 
 namespace cogbook {
 
-class DiskChangeBar : public QFrame {
+class DiskChangeBar : public MessageBar {
     Q_OBJECT
 public:
     explicit DiskChangeBar(QWidget* parent = nullptr);
@@ -19,8 +15,6 @@ public:
     // A hidden bar placed above WINDOW's content.
     static DiskChangeBar* installIn(QMainWindow* window);
 
-    void showMessage(const QString& text);
-    QString message() const;
     QPushButton* reloadButton() const { return reload_; }
     QPushButton* keepMineButton() const { return keepMine_; }
 
@@ -29,7 +23,6 @@ signals:
     void keepMineRequested();
 
 private:
-    QLabel* label_;
     QPushButton* reload_;
     QPushButton* keepMine_;
 };

@@ -12,7 +12,8 @@
 
 namespace cogbook {
 
-MessageBar::MessageBar(QWidget* parent) : QFrame(parent), label_(new QLabel(this)), close_(new QToolButton(this)) {
+MessageBar::MessageBar(QWidget* parent, bool dismissable)
+    : QFrame(parent), label_(new QLabel(this)), close_(new QToolButton(this)) {
     // The look of the window's other bars: a tool tip's colours, which every
     // palette keeps legible.
     setFrameShape(QFrame::StyledPanel);
@@ -31,25 +32,34 @@ MessageBar::MessageBar(QWidget* parent) : QFrame(parent), label_(new QLabel(this
     layout->setContentsMargins(8, 4, 4, 4);
     layout->addWidget(label_, 1);
     layout->addWidget(close_);
-    connect(close_, &QToolButton::clicked, this, &MessageBar::dismiss);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &MessageBar::dismiss);
+    if (dismissable) {
+        connect(close_, &QToolButton::clicked, this, &MessageBar::dismiss);
+        auto* escape =
+            new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(escape, &QShortcut::activated, this, &MessageBar::dismiss);
+    } else {
+        close_->setVisible(false);
+    }
     hide();
 }
 
 MessageBar* MessageBar::installIn(QMainWindow* window, const QString& accessibleName) {
+    auto* bar = new MessageBar;
+    bar->setAccessibleName(accessibleName);
+    placeIn(window, bar);
+    return bar;
+}
+
+void MessageBar::placeIn(QMainWindow* window, MessageBar* bar) {
     // The content and the bar share a plain column, so that the window's own
     // layout (menus, tool bars, other bars) stays as it was.
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* bar = new MessageBar(column);
-    bar->setAccessibleName(accessibleName);
     layout->addWidget(bar);
     if (QWidget* content = window->takeCentralWidget()) layout->addWidget(content, 1);
     window->setCentralWidget(column);
-    return bar;
 }
 
 QPushButton* MessageBar::addButton(const QString& text, const QString& accessibleName) {

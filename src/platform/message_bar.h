@@ -17,10 +17,14 @@ namespace cogbook {
 class MessageBar : public QFrame {
     Q_OBJECT
 public:
-    explicit MessageBar(QWidget* parent = nullptr);
+    // DISMISSABLE false: no close button and no Escape; the bar goes only
+    // when the caller hides it (a choice the user must make).
+    explicit MessageBar(QWidget* parent = nullptr, bool dismissable = true);
 
     // A hidden bar placed above WINDOW's content, named ACCESSIBLENAME.
     static MessageBar* installIn(QMainWindow* window, const QString& accessibleName);
+    // Places BAR, hidden, above WINDOW's content.
+    static void placeIn(QMainWindow* window, MessageBar* bar);
 
     // A button before the close button; its click is the caller's to connect.
     QPushButton* addButton(const QString& text, const QString& accessibleName);

@@ -169,8 +169,16 @@ public:
         std::optional<double> odometer;
     };
     ServiceReadings serviceReadings() const;
+    // A part's intervals from one pass over its fields, as the single readers
+    // answer them.
+    struct ServiceIntervals {
+        std::optional<std::int64_t> days;
+        std::optional<double> distance;
+        bool any() const { return days || distance; }
+    };
+    ServiceIntervals serviceIntervals() const;
     // True when either interval is set.
-    bool hasServiceInterval() const { return serviceIntervalDays() || serviceIntervalDistance(); }
+    bool hasServiceInterval() const { return serviceIntervals().any(); }
 
     // Null at the root, in a node never filed, and once the former parent is gone.
     ZRBicycleListPtr parent() const { return fields_.parent.lock(); }

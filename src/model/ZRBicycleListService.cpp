@@ -88,6 +88,23 @@ ZRBicycleList::ServiceReadings ZRBicycleList::serviceReadings() const {
     return readings;
 }
 
+ZRBicycleList::ServiceIntervals ZRBicycleList::serviceIntervals() const {
+    ServiceIntervals intervals;
+    bool daysSeen = false;
+    bool distanceSeen = false;
+    for (const auto& [name, value] : fields_.otherFields) {
+        if (!daysSeen && name == kServiceIntervalDaysKey) {
+            daysSeen = true;
+            if (!serviceFieldProblem(name, value)) intervals.days = value.integer();
+        } else if (!distanceSeen && name == kServiceIntervalDistanceKey) {
+            distanceSeen = true;
+            intervals.distance = fitNumber(value, 0.0, false);
+        }
+        if (daysSeen && distanceSeen) break;
+    }
+    return intervals;
+}
+
 std::optional<std::int64_t> ZRBicycleList::serviceIntervalDays() const {
     const PlistValue* value = fitField(fields_.otherFields, kServiceIntervalDaysKey);
     return value ? std::optional<std::int64_t>(value->integer()) : std::nullopt;

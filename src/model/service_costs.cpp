@@ -2,6 +2,7 @@
 
 #include "model/service_overview.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <vector>
@@ -10,8 +11,9 @@ namespace cogbook {
 
 double ServiceCosts::totalOf(const ZRBicycleList& node) const {
     if (!node.expandable()) return node.cost().value_or(0.0);
-    const auto found = totals_.find(&node);
-    return found == totals_.end() ? 0.0 : found->second;
+    const auto found = std::lower_bound(totals_.begin(), totals_.end(), &node,
+                                        [](const auto& entry, const ZRBicycleList* part) { return entry.first < part; });
+    return found == totals_.end() || found->first != &node ? 0.0 : found->second;
 }
 
 ServiceCosts serviceCosts(const ZRBicycleList& bike) { return serviceOverview(bike, std::nullopt).costs; }

@@ -4,7 +4,8 @@
 
 #include <map>
 #include <optional>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "foundation/date.h"
 #include "model/ZRBicycleList.h"
@@ -24,7 +25,8 @@ struct ServiceCosts {
 
 private:
     friend ServiceOverview serviceOverview(const ZRBicycleList& bike, std::optional<Date> now);
-    std::unordered_map<const ZRBicycleList*, double> totals_; // parts with a cost below
+    // The parts with a cost below, sorted by node.
+    std::vector<std::pair<const ZRBicycleList*, double>> totals_;
 };
 
 ServiceCosts serviceCosts(const ZRBicycleList& bike);

@@ -12,10 +12,9 @@ namespace {
 
 // Days as the rider counts them, on the local calendar: work done yesterday
 // evening was a day ago this morning.
-std::int64_t calendarDaysBetween(Date from, Date to) {
-    const CivilDate start = localCivilDate(from);
-    const CivilDate end = localCivilDate(to);
-    return daysFromCivil(end.year, end.month, end.day) - daysFromCivil(start.year, start.month, start.day);
+std::int64_t localDayNumber(Date date) {
+    const CivilDate day = localCivilDate(date);
+    return daysFromCivil(day.year, day.month, day.day);
 }
 
 std::string plural(std::int64_t count, const char* one, const char* many) {
@@ -69,17 +68,24 @@ PartDue partDue(const ZRBicycleListPtr& part, std::optional<double> current, Dis
 
 PartDue partDueSince(const ZRBicycleListPtr& part, const ZRBicycleList* last, std::optional<double> current,
                      DistanceUnit unit, Date now) {
+    return partDueOnDay(part, part->serviceIntervals(), last, last ? last->odometer() : std::nullopt, current, unit,
+                        localDayNumber(now));
+}
+
+PartDue partDueOnDay(const ZRBicycleListPtr& part, const ZRBicycleList::ServiceIntervals& intervals,
+                     const ZRBicycleList* last, std::optional<double> lastOdometer, std::optional<double> current,
+                     DistanceUnit unit, std::int64_t today) {
     PartDue due;
     due.part = part;
-    const auto days = part->serviceIntervalDays();
-    const auto distance = part->serviceIntervalDistance();
+    const auto& days = intervals.days;
+    const auto& distance = intervals.distance;
     if (last == nullptr) {
         due.state = (days || distance) ? DueState::due : DueState::ok;
         due.text = "never serviced";
         return due;
     }
     due.lastService = last->date();
-    due.lastOdometer = last->odometer();
+    due.lastOdometer = lastOdometer;
 
     // Each measure the part has and the record can take: its state and the
     // share left. Only the more urgent one's words are made.
@@ -91,7 +97,7 @@ PartDue partDueSince(const ZRBicycleListPtr& part, const ZRBicycleList* last, st
     Measure measures[2];
     std::size_t measured = 0;
     if (days) {
-        const auto left = *days - calendarDaysBetween(last->date(), now);
+        const auto left = *days - (today - localDayNumber(last->date()));
         due.daysLeft = left;
         measures[measured++] = {stateOf(static_cast<double>(left), static_cast<double>(*days)),
                                 static_cast<double>(left) / static_cast<double>(*days), true};
@@ -131,8 +137,13 @@ std::optional<double> currentDistance(const ZRBicycleList& bike) {
 }
 
 const PartDue* ServiceDueOverview::find(const ZRBicycleList& part) const {
-    const auto found = indexOfPart_.find(&part);
-    return found == indexOfPart_.end() ? nullptr : &parts[found->second];
+    const auto found = std::lower_bound(indexOfPart_.begin(), indexOfPart_.end(), &part,
+                                        [](const auto& entry, const ZRBicycleList* node) { return entry.first < node; });
+    return found == indexOfPart_.end() || found->first != &part ? nullptr : &parts[found->second];
+}
+
+bool ServiceDueOverview::hasDueBelow(const ZRBicycleList& node) const {
+    return std::binary_search(dueBelow_.begin(), dueBelow_.end(), &node);
 }
 
 std::size_t ServiceDueOverview::dueCount() const {

@@ -6,8 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "foundation/date.h"
@@ -57,14 +56,15 @@ struct ServiceDueOverview {
 
     const PartDue* find(const ZRBicycleList& part) const;
     // True when a part somewhere below NODE is due or overdue.
-    bool hasDueBelow(const ZRBicycleList& node) const { return dueBelow_.contains(&node); }
+    bool hasDueBelow(const ZRBicycleList& node) const;
     // How many parts are due or overdue.
     std::size_t dueCount() const;
 
 private:
     friend ServiceOverview serviceOverview(const ZRBicycleList& bike, std::optional<Date> now);
-    std::unordered_map<const ZRBicycleList*, std::size_t> indexOfPart_;
-    std::unordered_set<const ZRBicycleList*> dueBelow_;
+    // Sorted by node, for lookups without a hash node per part.
+    std::vector<std::pair<const ZRBicycleList*, std::size_t>> indexOfPart_;
+    std::vector<const ZRBicycleList*> dueBelow_;
 };
 
 // The state of every part with an interval in the tree below BIKE (BIKE
@@ -77,6 +77,12 @@ PartDue partDue(const ZRBicycleListPtr& part, std::optional<double> currentDista
 // (null when there is none).
 PartDue partDueSince(const ZRBicycleListPtr& part, const ZRBicycleList* last, std::optional<double> currentDistance,
                      DistanceUnit unit, Date now);
+// The same, with the part's INTERVALS and LAST's reading read, and TODAY
+// given as the local day number of now (daysFromCivil): for walks that state
+// many parts at once.
+PartDue partDueOnDay(const ZRBicycleListPtr& part, const ZRBicycleList::ServiceIntervals& intervals,
+                     const ZRBicycleList* last, std::optional<double> lastOdometer,
+                     std::optional<double> currentDistance, DistanceUnit unit, std::int64_t today);
 
 // The highest odometer reading of any entry below BIKE.
 std::optional<double> currentDistance(const ZRBicycleList& bike);

@@ -90,13 +90,6 @@ TEST(appServiceCommands, ExportCsvAndDueReadTheRecord) {
     EXPECT_EQ(csv.status, 0);
     EXPECT_THAT(csv.out, testing::StartsWith("Date,Part,Description,Cost,Odometer,Notes\r\n"));
     EXPECT_THAT(csv.out, testing::EndsWith(",Chain,\"Lubed, waxed\",12.5,1000,\r\n"));
-
-    for (const char* command : {"due", "export-csv"}) {
-        EXPECT_EQ(runCli({command}).status, 2);
-        const auto missing = runCli({command, folder.file("missing")});
-        EXPECT_EQ(missing.status, 1);
-        EXPECT_THAT(missing.err, testing::HasSubstr("missing: cannot open"));
-    }
 }
 
 } // namespace

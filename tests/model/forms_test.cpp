@@ -141,7 +141,8 @@ TEST(LegacyConversion, NewCreationDatesSameOrder) {
     EXPECT_EQ(findInvariantViolation(*bike), std::nullopt);
 }
 
-TEST(TextRendering, DeepTreesRenderWithoutRecursion) {
+TEST(TextRendering, NothingForABikeWithoutItemsAndDeepTreesWithoutRecursion) {
+    EXPECT_FALSE(part("Bike")->stringFromBicycleList().has_value());
     auto bike = testing::partChain(10000).first;
     EXPECT_EQ(bike->stringFromBicycleList()->size(), 10000u * 13u);
     // The full form of the chain, and the tree built back from it, are as deep.

@@ -158,6 +158,18 @@ TEST(appJsonErrors, EveryBadValueIsNamedByItsPath) {
         {[](Json& d) { d["children"][2]["creationDate"] = "2"; },
          "$.children[2].creationDate: the same as that of $.children[0]; siblings need distinct creation dates"},
         {[](Json& d) { d["expandable"] = false; }, "$.expandable: the bike must be expandable"},
+        // The service fields, each on the kind of item that holds it.
+        {[](Json& d) { d["children"][0]["cost"] = "12"; }, "$.children[0].cost: expected a number, found a string"},
+        {[](Json& d) { d["children"][0]["odometer"] = -1; },
+         "$.children[0].odometer: expected a number at least 0, found -1"},
+        {[](Json& d) { d["children"][1]["serviceIntervalDays"] = 30.5; },
+         "$.children[1].serviceIntervalDays: expected a whole number of days from 1 to 3652425, found 30.5"},
+        {[](Json& d) { d["children"][1]["serviceIntervalDistance"] = nullptr; },
+         "$.children[1].serviceIntervalDistance: expected a number above 0, found null"},
+        {[](Json& d) { d["distanceUnit"] = "leagues"; }, "$.distanceUnit: expected \"km\" or \"mi\", found “leagues”"},
+        {[](Json& d) { d["currency"] = std::string(200, 'X'); },
+         "$.currency: expected a currency code of three capital letters, found “" + std::string(80, 'X') +
+             "…” (200 characters)"},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE("case " + std::to_string(i));

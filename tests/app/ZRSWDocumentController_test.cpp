@@ -185,7 +185,9 @@ TEST_F(DocumentControllerTest, EveryListedMenuKeyIsSet) {
         {"saveDocument:", "Ctrl+S"},      {"saveDocumentAs:", "Ctrl+Shift+S"}, {"terminate:", "Ctrl+Q"},
         {"undo:", "Ctrl+Z"},              {"redo:", "Ctrl+Shift+Z"},        {"addPart:", "Ctrl+Shift+P"},
         {"addSubpart:", "Ctrl+Shift+U"},  {"addEntryForPart:", "Ctrl+Shift+E"}, {"addEntryForBike:", "Ctrl+Shift+B"},
-        {"expandAll:", "Ctrl+Right"},     {"collapseAll:", "Ctrl+Left"},    {"printDocument:", "Ctrl+P"}};
+        {"expandAll:", "Ctrl+Right"},     {"collapseAll:", "Ctrl+Left"},    {"printDocument:", "Ctrl+P"},
+        {"cut:", "Ctrl+X"},               {"copy:", "Ctrl+C"},              {"paste:", "Ctrl+V"},
+        {"delete:", "Del"}};
     std::map<std::string, const QAction*> items;
     for (const QMenu* menu : controller->mainMenus())
         for (const QAction* entry : menu->actions()) items[menuItemAction(entry)] = entry;

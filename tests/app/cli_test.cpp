@@ -5,8 +5,6 @@
 
 #include <gmock/gmock.h>
 
-#include <ctime>
-#include <optional>
 
 #include "app/json_form.h"
 #include "app_test_support.h"
@@ -25,6 +23,7 @@ const std::string kUsage = std::string(kUsageLine) + "\n";
 TEST(appCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
     const std::vector<std::vector<std::string>> bad = {
         {}, {"print"}, {"print", "a.cogbook", "b.cogbook"}, {"export-json"}, {"import-json", "in.json"},
+        {"due"}, {"export-csv"},
         {"import-json", "in.json", "out.cogbook", "extra"}, {"--frobnicate"}, {"--help", "print"},
         {"bike.cogbook"}, // opening records needs the windows
     };
@@ -69,6 +68,8 @@ TEST(appCommandLine, UnreadableInputsExitWithOneNamingTheFile) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"print", missing}, missing + ": cannot open: No such file or directory\n"},
         {{"export-json", missing}, missing + ": cannot open: No such file or directory\n"},
+        {{"due", missing}, missing + ": cannot open: No such file or directory\n"},
+        {{"export-csv", missing}, missing + ": cannot open: No such file or directory\n"},
         {{"import-json", missing, folder.file("out")}, missing + ": cannot open: No such file or directory\n"},
         {{"print", garbage}, garbage + ": not a valid record: "},
         {{"export-json", garbage}, garbage + ": not a valid record: "},

@@ -16,7 +16,7 @@ namespace {
 
 QString shipped(const std::string& name) { return QString::fromStdString(test::readText(test::resource(name))); }
 
-TEST(appIdentity, AgreesWithTheDesktopEntryAndTheMimeType) {
+TEST(appIdentity, AgreesWithTheDesktopEntryTheMimeTypeAndTheRunningProgram) {
     const ApplicationIdentity identity = cogbookIdentity();
     const QString desktop = shipped(identity.desktopFileName.toStdString() + ".desktop");
     ASSERT_FALSE(desktop.isEmpty()) << "no desktop entry named after the desktop file name";
@@ -28,11 +28,10 @@ TEST(appIdentity, AgreesWithTheDesktopEntryAndTheMimeType) {
     EXPECT_TRUE(mime.contains("<mime-type type=\"" + identity.documentType.mimeType + "\">"));
     EXPECT_TRUE(mime.contains("<glob pattern=\"*." + identity.documentType.extension + "\""));
     EXPECT_EQ(identity.documentType.extension, kRecordFileExtension);
-}
 
-TEST(appIdentity, HandedInItNamesTheProgramItsIconAndItsFiles) {
+    // Handed in, it names the program, its icon and its files.
     const ApplicationIdentity previous = applicationIdentity();
-    setApplicationIdentity(cogbookIdentity());
+    setApplicationIdentity(identity);
     EXPECT_EQ(QCoreApplication::applicationName(), "Cogbook");
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Cogbook");
     EXPECT_FALSE(QGuiApplication::windowIcon().isNull());

@@ -7,10 +7,10 @@
 
 #include <functional>
 #include <random>
-#include <tuple>
 
 #include "app/json_form.h"
 #include "app_test_support.h"
+#include "model/tree_helpers.h"
 #include "model/record_file.h"
 #include "support/error_message.h"
 
@@ -20,30 +20,12 @@ namespace {
 using Json = nlohmann::json;
 using test::makeNode;
 
-// Walks both trees side by side; answers the creation date of the first item
-// that differs, or "" when none does.
-std::string firstDifference(const ZRBicycleList& a, const ZRBicycleList& b) {
-    const auto fields = [](const ZRBicycleList* n) {
-        return std::tuple(n->creationDate(), n->partName(), n->description(), n->notes(), n->date().iso8601(),
-                          n->expandable(), n->hasChildren(), n->numberOfChildren());
-    };
-    std::vector<std::pair<const ZRBicycleList*, const ZRBicycleList*>> stack{{&a, &b}};
-    while (!stack.empty()) {
-        const auto [x, y] = stack.back();
-        stack.pop_back();
-        if (fields(x) != fields(y)) return "item \"" + x->creationDate() + "\"";
-        for (std::size_t i = 0; i < x->numberOfChildren(); ++i)
-            stack.emplace_back(x->childAtIndex(i).get(), y->childAtIndex(i).get());
-    }
-    return "";
-}
-
 // Export, import, and the record file the import command writes: the tree
 // that comes back must be the one that went in.
 void expectRoundTrip(const ZRBicycleList& bike) {
     const std::string json = exportJson(bike);
     const auto imported = importJson(json);
-    EXPECT_EQ(firstDifference(bike, *imported), "");
+    EXPECT_EQ(testing::treeDifference(bike, *imported), "");
     EXPECT_EQ(exportJson(*imported), json);
     EXPECT_EQ(exportJson(*readRecordFile(writeRecordFile(*imported))), json);
 }
@@ -176,6 +158,18 @@ TEST(appJsonErrors, EveryBadValueIsNamedByItsPath) {
         {[](Json& d) { d["children"][2]["creationDate"] = "2"; },
          "$.children[2].creationDate: the same as that of $.children[0]; siblings need distinct creation dates"},
         {[](Json& d) { d["expandable"] = false; }, "$.expandable: the bike must be expandable"},
+        // The service fields, each on the kind of item that holds it.
+        {[](Json& d) { d["children"][0]["cost"] = "12"; }, "$.children[0].cost: expected a number, found a string"},
+        {[](Json& d) { d["children"][0]["odometer"] = -1; },
+         "$.children[0].odometer: expected a number at least 0, found -1"},
+        {[](Json& d) { d["children"][1]["serviceIntervalDays"] = 30.5; },
+         "$.children[1].serviceIntervalDays: expected a whole number of days from 1 to 3652425, found 30.5"},
+        {[](Json& d) { d["children"][1]["serviceIntervalDistance"] = nullptr; },
+         "$.children[1].serviceIntervalDistance: expected a number above 0, found null"},
+        {[](Json& d) { d["distanceUnit"] = "leagues"; }, "$.distanceUnit: expected \"km\" or \"mi\", found “leagues”"},
+        {[](Json& d) { d["currency"] = std::string(200, 'X'); },
+         "$.currency: expected a currency code of three capital letters, found “" + std::string(80, 'X') +
+             "…” (200 characters)"},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE("case " + std::to_string(i));
@@ -202,8 +196,8 @@ TEST(appJsonErrors, SyntaxErrorsGiveTheBytePosition) {
     EXPECT_EQ(importError(""),
               "invalid JSON at byte 1: parse error at line 1, column 1: syntax error while parsing "
               "value - unexpected end of input; expected '[', '{', or a literal");
-    EXPECT_THAT(importError(validBike().dump() + " x"), testing::StartsWith("invalid JSON at byte "));
-    EXPECT_THAT(importError("{\"creationDate\": \"\xff\"}"), testing::StartsWith("invalid JSON at byte 19: "));
+    EXPECT_THAT(importError(validBike().dump() + " x"), ::testing::StartsWith("invalid JSON at byte "));
+    EXPECT_THAT(importError("{\"creationDate\": \"\xff\"}"), ::testing::StartsWith("invalid JSON at byte 19: "));
 }
 
 TEST(appJsonErrors, DepthIsLimitedAtTheDeepestRecordWithoutRecursion) {
@@ -214,7 +208,7 @@ TEST(appJsonErrors, DepthIsLimitedAtTheDeepestRecordWithoutRecursion) {
         part->addChildPartOrEntry(top);
         top = part;
     }
-    EXPECT_EQ(firstDifference(*top, *importJson(exportJson(*top))), "");
+    EXPECT_EQ(testing::treeDifference(*top, *importJson(exportJson(*top))), "");
     auto tooTall = makeNode("top", "Bike", true, Date(0));
     tooTall->addChildPartOrEntry(top);
     const std::string tooDeep = "$: nested too deeply (a record holds at most 10000 levels of items)";
@@ -232,12 +226,12 @@ TEST(appJsonErrors, NothingInTheFileMakesALongMessage) {
     EXPECT_EQ(message, "$.children[0][“" + std::string(80, 'k') + "…” (50000000 characters)]: unknown key");
     message = importError("{\"notes\": " + std::string(1'000'000, 'x') + "}");
     EXPECT_LT(message.size(), 500u);
-    EXPECT_THAT(message, testing::StartsWith("invalid JSON at byte 11: "));
+    EXPECT_THAT(message, ::testing::StartsWith("invalid JSON at byte 11: "));
     std::string deep;
     for (int i = 0; i < 5000; ++i) deep += "{\"" + std::string(90, 'k') + "\": ";
     message = importError(deep + "1, \"k\": 1, \"k\": 2");
     EXPECT_LT(message.size(), 500u) << message;
-    EXPECT_THAT(message, testing::EndsWith("characters): duplicate key"));
+    EXPECT_THAT(message, ::testing::EndsWith("characters): duplicate key"));
 
     ZRBicycleListPtr top = makeNode("leaf", "Bolt", false, Date(1.5));
     for (int level = 1; level < 1000; ++level) {

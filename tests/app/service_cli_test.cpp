@@ -7,7 +7,6 @@
 #include "app/json_form.h"
 #include "app_test_support.h"
 #include "model/record_file.h"
-#include "support/error_message.h"
 
 namespace cogbook {
 namespace {
@@ -49,32 +48,6 @@ TEST(appServiceJson, FieldsRoundTripAndAreAbsentWhenUnset) {
     EXPECT_EQ(exportJson(*back), json);
 }
 
-TEST(appServiceJson, BadValuesAreNamedByTheirPath) {
-    using Json = nlohmann::json;
-    const Json valid = Json::parse(exportJson(*servicedBike(Date(7e8))));
-    const std::vector<std::pair<std::function<void(Json&)>, std::string>> cases = {
-        {[](Json& d) { d["children"][0]["children"][0]["cost"] = "12"; },
-         "$.children[0].children[0].cost: expected a number, found a string"},
-        {[](Json& d) { d["children"][0]["children"][0]["odometer"] = -1; },
-         "$.children[0].children[0].odometer: expected a number at least 0, found -1"},
-        {[](Json& d) { d["children"][0]["serviceIntervalDays"] = 30.5; },
-         "$.children[0].serviceIntervalDays: expected a whole number of days from 1 to 3652425, found 30.5"},
-        {[](Json& d) { d["children"][0]["serviceIntervalDistance"] = nullptr; },
-         "$.children[0].serviceIntervalDistance: expected a number above 0, found null"},
-        {[](Json& d) { d["distanceUnit"] = "leagues"; }, "$.distanceUnit: expected \"km\" or \"mi\", found “leagues”"},
-        {[](Json& d) { d["currency"] = std::string(200, 'X'); },
-         "$.currency: expected a currency code of three capital letters, found “" + std::string(80, 'X') +
-             "…” (200 characters)"},
-    };
-    for (const auto& [change, message] : cases) {
-        SCOPED_TRACE(message);
-        Json document = valid;
-        change(document);
-        EXPECT_EQ(test_support::errorMessage<JsonFormError>([&] { importJson(document.dump()); }, "accepted"),
-                  message);
-    }
-}
-
 TEST(appServiceCommands, ExportCsvAndDueReadTheRecord) {
     ScratchFolder folder;
     const std::string file = folder.file("bike.cogbook");
@@ -90,13 +63,6 @@ TEST(appServiceCommands, ExportCsvAndDueReadTheRecord) {
     EXPECT_EQ(csv.status, 0);
     EXPECT_THAT(csv.out, testing::StartsWith("Date,Part,Description,Cost,Odometer,Notes\r\n"));
     EXPECT_THAT(csv.out, testing::EndsWith(",Chain,\"Lubed, waxed\",12.5,1000,\r\n"));
-
-    for (const char* command : {"due", "export-csv"}) {
-        EXPECT_EQ(runCli({command}).status, 2);
-        const auto missing = runCli({command, folder.file("missing")});
-        EXPECT_EQ(missing.status, 1);
-        EXPECT_THAT(missing.err, testing::HasSubstr("missing: cannot open"));
-    }
 }
 
 } // namespace

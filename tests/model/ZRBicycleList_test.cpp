@@ -44,16 +44,15 @@ TEST(ZRBicycleListNode, FreshCreationDatesNeverRepeat) {
     for (int i = 0; i < 20000; ++i) ASSERT_TRUE(seen.insert(ZRBicycleList::freshCreationDate()).second);
 }
 
-TEST(ZRBicycleListNode, ValueForKeyReadsTheColumnsAndRefusesStrangers) {
+TEST(ZRBicycleListNode, RefusesUnknownKeysAndNullLinks) {
     auto node = entry("Chain", "Lubed", 1000.5);
     EXPECT_EQ(node->valueForKey("description").string(), "Lubed");
     EXPECT_EQ(node->valueForKey("date").date(), Date(1000.5));
     EXPECT_FALSE(node->valueForKey("expandable").boolean());
     EXPECT_TRUE(node->valueForKey("childKeyArray").isNull());
     EXPECT_THROW(node->valueForKey("colour"), InvalidArgumentException);
-}
 
-TEST(ZRBicycleListNode, NullLinksAreRefusedAndTheOldValueKept) {
+    // Null links are refused and the old value kept.
     auto bike = part("Bike");
     auto chain = part("Chain");
     bike->addChildPartOrEntry(chain);

@@ -54,7 +54,7 @@ TEST(Traversal, WalksPreOrderForwardAndItsReverseBackwardNeverAnsweringTheRoot) 
     EXPECT_EQ(tree.s->nextPartOrEntry(), nullptr) << "cursors stay at the end";
 }
 
-TEST(Traversal, AStepOutsideThePreparedSubtreeStartsANewWalkThere) {
+TEST(Traversal, StepsFromAnItemOutsideOrInsideThePreparedSubtree) {
     ExampleTree tree;
     tree.b->prepareAsRootOfSubtree();
     EXPECT_FALSE(tree.s->inTraversalSubtree());
@@ -62,22 +62,15 @@ TEST(Traversal, AStepOutsideThePreparedSubtreeStartsANewWalkThere) {
     EXPECT_EQ(tree.s->nextPartOrEntry(), tree.a);
     EXPECT_TRUE(tree.a->inTraversalSubtree());
     EXPECT_FALSE(tree.top->inTraversalSubtree());
-}
 
-TEST(Traversal, ResumingFromAnItemContinuesInOrder) {
     // What a search does: walk from the root up to a start item, then go on from it.
-    ExampleTree tree;
-    tree.top->prepareAsRootOfSubtree();
-    ZRBicycleListPtr node = tree.top;
-    while (node && node != tree.b) node = node->nextPartOrEntry();
-    ASSERT_EQ(node, tree.b);
-    EXPECT_EQ(walk(tree.b, true), "CDEZ");
-
-    tree.top->prepareAsRootOfSubtree();
-    node = tree.top;
-    while (node && node != tree.d) node = node->previousPartOrEntry();
-    ASSERT_EQ(node, tree.d);
-    EXPECT_EQ(walk(tree.d, false), "CBAS");
+    for (const auto& [start, forward, rest] : {std::tuple{tree.b, true, "CDEZ"}, std::tuple{tree.d, false, "CBAS"}}) {
+        tree.top->prepareAsRootOfSubtree();
+        ZRBicycleListPtr node = tree.top;
+        while (node && node != start) node = forward ? node->nextPartOrEntry() : node->previousPartOrEntry();
+        ASSERT_EQ(node, start);
+        EXPECT_EQ(walk(start, forward), rest);
+    }
 }
 
 TEST(Traversal, DeepTreesWalkWithoutRecursion) {

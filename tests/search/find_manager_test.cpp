@@ -87,10 +87,9 @@ TEST_F(FindManagerTest, SearchStringIsTheOneSharedFindString) {
 
     // Nothing published leaves the string as it was.
     clearFindStringForTesting();
-    if (!findString()) {
-        manager->setSearchString(std::nullopt);
-        EXPECT_EQ(manager->searchString(), QString("tyre"));
-    }
+    ASSERT_FALSE(findString());
+    manager->setSearchString(std::nullopt);
+    EXPECT_EQ(manager->searchString(), QString("tyre"));
 }
 
 TEST_F(FindManagerTest, FindAllFillsTheCurrentDocumentsReportIgnoringDirection) {

@@ -103,9 +103,6 @@ TEST_F(SearchReportTest, OneReportPerDocumentReusedAndClosedWithIt) {
     EXPECT_TRUE(other->searchReportPanel()->isVisible());
     second.reset();
     EXPECT_EQ(ZRSWSearchReport::registeredReportCount(), 0u);
-}
-
-TEST_F(SearchReportTest, NoDocumentIsAProgrammingError) {
     EXPECT_ANY_THROW(ZRSWSearchReport::searchReportForDocument(nullptr));
 }
 

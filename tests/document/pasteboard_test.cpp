@@ -74,16 +74,13 @@ protected:
         const int y = at == At::Above ? rect.top() + 1 : at == At::On ? rect.center().y() : rect.bottom() - 1;
         return {rect.center().x(), y};
     }
-    // Hovers at POINT over TARGET's outline, the drag coming from SOURCE's.
-    static DragOperation hover(MyDocument* document, const QMimeData* data, QPoint point, bool copy = false) {
-        return document->bikeTable()->draggingUpdated(point, DraggingInfo(data, document->bikeTable(), copy));
-    }
-    // Hovers, then lets go there; answers whether the drop was taken.
-    static bool drop(MyDocument* target, const QMimeData* data, MyDocument* source, QPoint point, bool copy = false) {
-        const DraggingInfo info(data, source ? source->bikeTable() : nullptr, copy);
-        if (target->bikeTable()->draggingUpdated(point, info) == kDragOperationNone) return false;
+    // A drag within DOCUMENT hovers at POINT, then lets go there; answers
+    // whether the drop was taken.
+    static bool drop(MyDocument* document, const QMimeData* data, QPoint point, bool copy = false) {
+        const DraggingInfo info(data, document->bikeTable(), copy);
+        if (document->bikeTable()->draggingUpdated(point, info) == kDragOperationNone) return false;
         bool taken = false;
-        Application::performAsOneEvent([&] { taken = target->bikeTable()->performDragOperation(info); });
+        Application::performAsOneEvent([&] { taken = document->bikeTable()->performDragOperation(info); });
         return taken;
     }
     // A drag from another program, as the window system delivers it:
@@ -109,7 +106,6 @@ protected:
         result.dropped = drop.isAccepted();
         return result;
     }
-    static std::string undoName(MyDocument* document) { return document->undoManager().undoActionName(); }
 };
 
 TEST_F(PasteboardTest, DropsOntoTheDraggedItemsOrBelowThemAreRefused) {
@@ -132,7 +128,8 @@ TEST_F(PasteboardTest, DropsOntoTheDraggedItemsOrBelowThemAreRefused) {
     };
     for (const auto& over : hovers) {
         SCOPED_TRACE(testing::Message() << "row " << &over - hovers);
-        EXPECT_EQ(hover(document, data.get(), pointAt(document, over.over, over.at), over.copy), over.expected);
+        const QPoint point = pointAt(document, over.over, over.at);
+        EXPECT_EQ(view->draggingUpdated(point, DraggingInfo(data.get(), view, over.copy)), over.expected);
         EXPECT_EQ(view->dropIndicatorRect().isNull(), over.expected == kDragOperationNone);
     }
     EXPECT_EQ(view->proposedDropItem(), nullptr);
@@ -149,7 +146,7 @@ TEST_F(PasteboardTest, DropsOntoAnEntryLandBeforeItAndOntoAPartAtItsTop) {
     select(document, {nodeAt(document, {0})});
     auto data = startDrag(document, {d});
     EXPECT_EQ(selected(document), std::vector<const void*>{d});
-    ASSERT_TRUE(drop(document, data.get(), document, pointAt(document, b, At::On)));
+    ASSERT_TRUE(drop(document, data.get(), pointAt(document, b, At::On)));
     EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "D", "B", "C"}));
     EXPECT_EQ(nodeAt(document, {1}), d) << "moved, not copied";
 
@@ -157,7 +154,7 @@ TEST_F(PasteboardTest, DropsOntoAnEntryLandBeforeItAndOntoAPartAtItsTop) {
     // after it; the original stays.
     ZRBicycleList* c = nodeAt(document, {3});
     data = startDrag(document, {b});
-    ASSERT_TRUE(drop(document, data.get(), document, pointAt(document, c, At::On), true));
+    ASSERT_TRUE(drop(document, data.get(), pointAt(document, c, At::On), true));
     EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "D", "B", "C"}));
     ASSERT_EQ(c->numberOfChildren(), 2u);
     EXPECT_NE(c->childAtIndex(0).get(), b);
@@ -186,7 +183,7 @@ TEST_F(PasteboardTest, MovingTwoItemsWithinTheirParentKeepsThemInOrderAndSelecte
         const auto data = startDrag(document, {a, b});
         const QPoint point = move.above ? pointAt(document, move.above, At::Above)
                                         : QPoint(5, document->bikeTable()->viewport()->height() - 2);
-        ASSERT_TRUE(drop(document, data.get(), document, point));
+        ASSERT_TRUE(drop(document, data.get(), point));
         EXPECT_EQ(names(document->theBike()), move.order);
         EXPECT_EQ(selected(document), (std::vector<const void*>{a, b}));
         if (document->undoManager().canUndo()) undo(document);
@@ -338,7 +335,7 @@ TEST_F(PasteboardTest, DataFromElsewhereIsCopiedOrRefused) {
     EXPECT_TRUE(delivered.entered && delivered.moved && delivered.dropped);
     EXPECT_EQ(delivered.action, Qt::CopyAction);
     EXPECT_EQ(names(document->theBike()), (std::vector<std::string>{"A", "Chain", "B", "C", "D"}));
-    EXPECT_EQ(undoName(document), "Copy");
+    EXPECT_EQ(document->undoManager().undoActionName(), "Copy");
     undo(document);
     EXPECT_EQ(recordBytes(document), original);
 

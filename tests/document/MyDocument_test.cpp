@@ -209,7 +209,7 @@ protected:
         auto root = node("Bike", true, {wheels, drivetrain, node("Bike", false)});
         document = documentShowing(root, defaults.filePath("selection.cogbook"));
         ASSERT_NE(document, nullptr);
-            jockeyInDocument = document->theBike()->childAtIndex(1)->childAtIndex(1)->childAtIndex(1).get();
+        jockeyInDocument = document->theBike()->childAtIndex(1)->childAtIndex(1)->childAtIndex(1).get();
     }
     ZRBicycleListPtr jockey;
     ZRBicycleList* jockeyInDocument = nullptr;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -34,28 +35,21 @@ TEST_F(DocumentTest, NewDocumentShowsTheTemplatesParts) {
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(document->displayName(), "Untitled");
     EXPECT_EQ(document->theBike()->partName(), "Bike");
-    EXPECT_TRUE(document->documentWindow()->isVisible());
-
     const auto rows = visibleRows(document);
     ASSERT_EQ(rows.size(), 11u); // the template's top level, nothing expanded
     EXPECT_EQ(rows.front(), "Frame");
     EXPECT_EQ(rows.back(), "Pedals");
-
-    // The window draws (every cell through the document) without failing.
-    const QImage shot = document->documentWindow()->grab().toImage();
-    EXPECT_FALSE(shot.isNull());
+    // The window draws, every cell through the document, without failing.
+    EXPECT_FALSE(document->documentWindow()->grab().toImage().isNull());
     EXPECT_TRUE(alerts.messages.empty());
 }
 
-// (Images answer to their names without the extension.)
 TEST_F(DocumentTest, KindAndNotesIconsFollowTheItem) {
     auto root = node("Bike", true, {node("Chain", true, {node("Chain", false), node("Link", true)}), node("Bike", false)});
     MyDocument* document = documentShowing(root, defaults.filePath("icons.cogbook"));
     ASSERT_NE(document, nullptr);
     OutlineView* view = document->bikeTable();
     view->expandItem(view->itemAtRow(0));
-    ASSERT_EQ(visibleRows(document), (std::vector<std::string>{"Chain", "  Chain", "  Link", "Bike"}));
-
     ImageAndTextCell cell;
     const TableColumn* name = view->tableColumnWithIdentifier("partName");
     const TableColumn* description = view->tableColumnWithIdentifier("description");
@@ -63,12 +57,11 @@ TEST_F(DocumentTest, KindAndNotesIconsFollowTheItem) {
         document->outlineViewWillDisplayCellForTableColumnItem(view, &cell, *column, view->itemAtRow(row));
         return cell.image() ? cell.image()->name() : QString();
     };
-    EXPECT_EQ(iconOf(0, name), "BikePartIconSmall");
-    EXPECT_EQ(iconOf(1, name), "PencilChain16");
-    EXPECT_EQ(iconOf(2, name), "Subpart16");
-    EXPECT_EQ(iconOf(3, name), "Hand16");
+    // Rows: Chain, its entry, Link, the bike's entry.
+    EXPECT_EQ((QStringList{iconOf(0, name), iconOf(1, name), iconOf(2, name), iconOf(3, name)}),
+              (QStringList{"BikePartIconSmall", "PencilChain16", "Subpart16", "Hand16"}));
 
-    // The notes marker appears with notes and goes with them.
+    // The notes marker comes and goes with the notes.
     auto* entry = static_cast<ZRBicycleList*>(view->itemAtRow(3));
     EXPECT_EQ(iconOf(3, description), "");
     entry->setNotes("Bell fitted");
@@ -83,7 +76,7 @@ TEST_F(DocumentTest, KindAndNotesIconsFollowTheItem) {
     EXPECT_THROW(document->outlineViewChildOfItem(view, -1, nullptr), InternalInconsistencyException);
 }
 
-TEST_F(DocumentTest, SavedClosedAndOpenedAgainShowsTheSameTree) {
+TEST_F(DocumentTest, SavedClosedAndOpenedAgainShowsTheSameTreeAndAFailedSaveChangesNothing) {
     MyDocument* document = newDocument();
     ASSERT_NE(document, nullptr);
     auto* frame = static_cast<ZRBicycleList*>(document->bikeTable()->itemAtRow(0));
@@ -92,6 +85,20 @@ TEST_F(DocumentTest, SavedClosedAndOpenedAgainShowsTheSameTree) {
     entry->setNotes("No cracks");
     frame->addChildPartOrEntry(entry);
     document->updateChangeCount(Document::ChangeDone);
+
+    // A folder where the new file would go: the write is refused, and the
+    // bike keeps its name, the window its title.
+    const QString blocked = defaults.filePath(QStringLiteral("blocked.cogbook"));
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    alerts.savePath = blocked;
+    const QString title = document->documentWindow()->windowTitle();
+    EXPECT_FALSE(document->saveDocumentAs());
+    EXPECT_EQ(document->theBike()->partName(), "Bike");
+    EXPECT_EQ(document->documentWindow()->windowTitle(), title);
+    EXPECT_TRUE(document->isDocumentEdited());
+    ASSERT_EQ(alerts.messages.size(), 1u);
+    EXPECT_TRUE(alerts.messages.front().text.contains(QStringLiteral("blocked.cogbook")));
+    alerts.messages.clear();
 
     const QString path = defaults.filePath("my.trek.cogbook");
     alerts.savePath = path;
@@ -202,7 +209,6 @@ protected:
         auto root = node("Bike", true, {wheels, drivetrain, node("Bike", false)});
         document = documentShowing(root, defaults.filePath("selection.cogbook"));
         ASSERT_NE(document, nullptr);
-        // The file's tree: look the jockey wheel up again in it.
         jockeyInDocument = document->theBike()->childAtIndex(1)->childAtIndex(1)->childAtIndex(1).get();
     }
     ZRBicycleListPtr jockey;
@@ -212,7 +218,6 @@ protected:
 
 TEST_F(SelectionTest, FocusExpandsJustTheAncestorsAndSelectsTheRow) {
     OutlineView* view = document->bikeTable();
-    ASSERT_EQ(jockeyInDocument->partName(), "Jockey wheel");
     document->focusOnItemByExtendingSelection(jockeyInDocument, false);
     EXPECT_EQ(visibleRows(document), (std::vector<std::string>{"Wheels", "Drivetrain", "  Chain",
                                                                "  Rear derailleur", "    Hanger",
@@ -253,30 +258,23 @@ TEST_F(SelectionTest, AddItemsAreTitledAfterTheOneSelectedRow) {
     QAction* subpart = makeMenuItem(&menu, "Add Subpart", "addSubpart:", {}, kAddSubpartMenuItemTag);
     QAction* entry = makeMenuItem(&menu, "Add Entry to Subpart", "addEntryForPart:", {}, kAddEntryForPartMenuItemTag);
     OutlineView* view = document->bikeTable();
-    auto titles = [&] {
-        return std::make_pair(document->validateMenuItem(subpart), document->validateMenuItem(entry));
+    // Both enabled or both not, and their titles.
+    auto state = [&] {
+        const bool subpartOn = document->validateMenuItem(subpart);
+        EXPECT_EQ(document->validateMenuItem(entry), subpartOn);
+        return std::make_tuple(subpartOn, menuItemTitle(subpart), menuItemTitle(entry));
     };
-
-    EXPECT_EQ(titles(), std::make_pair(false, false));
-    EXPECT_EQ(menuItemTitle(subpart), "Add Subpart");
-    EXPECT_EQ(menuItemTitle(entry), "Add Entry to Subpart");
-
+    const auto none = std::make_tuple(false, QString("Add Subpart"), QString("Add Entry to Subpart"));
+    EXPECT_EQ(state(), none);
     view->selectRowByExtendingSelection(1, false);
-    EXPECT_EQ(titles(), std::make_pair(true, true));
-    EXPECT_EQ(menuItemTitle(subpart), "Add Subpart to Drivetrain");
-    EXPECT_EQ(menuItemTitle(entry), "Add Entry for Drivetrain");
-
-    // An entry names the part it is filed under, here the bike; a name with
-    // an ampersand shows as typed.
+    EXPECT_EQ(state(), std::make_tuple(true, QString("Add Subpart to Drivetrain"), QString("Add Entry for Drivetrain")));
+    // An entry names the part it is filed under, here the bike, with an
+    // ampersand as typed.
     document->theBike()->childAtIndex(2)->setPartName("Frame & fork");
     view->selectRowByExtendingSelection(2, false);
-    EXPECT_EQ(titles(), std::make_pair(true, true));
-    EXPECT_EQ(menuItemTitle(entry), "Add Entry for Frame & fork");
-
+    EXPECT_EQ(std::get<2>(state()), "Add Entry for Frame & fork");
     view->selectRowByExtendingSelection(0, true);
-    EXPECT_EQ(titles(), std::make_pair(false, false));
-    EXPECT_EQ(menuItemTitle(subpart), "Add Subpart");
-    EXPECT_EQ(menuItemTitle(entry), "Add Entry to Subpart");
+    EXPECT_EQ(state(), none);
 }
 
 TEST_F(DocumentTest, NotificationsMarkTheDocumentsLife) {

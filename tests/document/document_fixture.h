@@ -6,8 +6,10 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QTest>
 
 #include <string>
 #include <vector>
@@ -124,6 +126,34 @@ protected:
     // ACTION sent to DOCUMENT as a menu item sends it: within one event.
     static void perform(MyDocument* document, const char* action) {
         Application::performAsOneEvent([&] { document->performAction(action, nullptr); });
+    }
+
+    static void undo(MyDocument* document) { perform(document, "undo:"); }
+    static void redo(MyDocument* document) { perform(document, "redo:"); }
+    // Selects exactly ITEMS' rows.
+    static void select(MyDocument* document, std::initializer_list<const ZRBicycleList*> items) {
+        document->bikeTable()->deselectAll();
+        for (const ZRBicycleList* item : items)
+            document->bikeTable()->selectRowByExtendingSelection(rowOf(document, item), true);
+    }
+    // Opens the edit of ITEM's cell in COLUMN: the shared cell editor, or null.
+    static QLineEdit* editCell(MyDocument* document, const ZRBicycleList* item, const char* column) {
+        OutlineView* view = document->bikeTable();
+        view->editColumnRowWithEventSelect(view->columnWithIdentifier(QLatin1String(column)), rowOf(document, item),
+                                           nullptr, true);
+        return qobject_cast<QLineEdit*>(view->currentEditor());
+    }
+    // Replaces the cell's text by typing (an empty text by Delete), then KEY.
+    static void typeIntoCell(QLineEdit* editor, const QString& text, Qt::Key key = Qt::Key_Return) {
+        if (editor == nullptr) {
+            ADD_FAILURE() << "no cell is being edited";
+            return;
+        }
+        editor->selectAll();
+        if (text.isEmpty()) QTest::keyClick(editor, Qt::Key_Delete);
+        else QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, key);
+        processPendingEvents();
     }
 
     // The rows as the user sees them: indentation by level, then the name.

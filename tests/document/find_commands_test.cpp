@@ -1,7 +1,6 @@
-// The find commands as the document sends them on: from the menus, the
-// toolbar's search field and its menu form, each to the installed find
-// services with its own document, two windows open; and without any
-// installed, a beep for each and one line in the log.
+// The find commands from the menus, the toolbar's search field and its menu
+// form reach the installed find services with their own document, two
+// windows open; without any installed, each beeps and the log says why once.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -6,30 +6,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
 #include <QTest>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "document/ZRSWDocumentNames.h"
 #include "document/document_fixture.h"
 #include "foundation/undo_manager.h"
-#include "platform/pasteboard.h"
 #include "model/tree_helpers.h"
 #include "platform/application.h"
-#include "support/gui_support.h"
 #include "support/scoped_time_zone.h"
 
 namespace cogbook::random_editing {
@@ -57,63 +49,22 @@ inline std::uint32_t runSeed() {
     return static_cast<std::uint32_t>(value);
 }
 
-inline Date dayAt(int year, int month, int dayOfMonth, int hour, int minute) {
-    return Date::fromUnixSeconds(static_cast<double>(
-        QDateTime(QDate(year, month, dayOfMonth), QTime(hour, minute)).toSecsSinceEpoch()));
-}
-
-// Six levels deep, with entries named apart from their parts and parts dated
-// before (and after) their latest child, as record files may hold them.
-inline ZRBicycleListPtr deepTree(const std::string& bikeName) {
-    using test_support::dated;
-    using test_support::entry;
-    using test_support::part;
-    auto bearings = dated(part("Bearings", {entry("Cups", "Greased", dayAt(2021, 5, 2, 9, 15), "Shimano\ncups"),
-                                            dated(part("Races"), dayAt(2017, 1, 1, 12, 0))}),
-                          dayAt(2025, 3, 1, 10, 0));
-    auto headset = dated(part("Headset", {entry("Headset", "Adjusted", dayAt(2022, 7, 3, 18, 45), "creaks"), bearings}),
-                         dayAt(2018, 6, 1, 8, 0));
-    auto fork = dated(part("Fork", {entry("Fork", "Oil changed", dayAt(2023, 4, 4, 11, 0)), headset}),
-                      dayAt(2019, 2, 2, 7, 30));
-    auto frame = dated(part("Frame", {entry("Frame", "Serviced", dayAt(2020, 8, 8, 8, 8)),
-                                      entry("Respray", "Blue ✓", dayAt(2024, 9, 9, 9, 9), "Crème"), fork}),
-                       dayAt(2020, 8, 8, 8, 8));
-    auto chain = dated(part("Chain", {entry("Waxed chain", "", dayAt(2024, 2, 2, 6, 0), "Цепь 𝖢𝗁𝖺𝗂𝗇"),
-                                      entry("Chain", "Replaced", dayAt(2023, 12, 12, 6, 0))}),
-                       dayAt(2024, 1, 1, 6, 0));
-    auto drivetrain = dated(part("Drivetrain", {chain, dated(part("Cassette"), dayAt(2021, 1, 1, 0, 0))}),
-                            dayAt(2022, 1, 1, 0, 30));
-    auto bike = part(bikeName, {frame, drivetrain, entry("Annual check", "Serviced", dayAt(2023, 3, 3, 3, 3))});
-    bike->setDate(dayAt(2016, 1, 1, 12, 0));
-    return bike;
-}
-
 // Every item below the bike, parent before children.
 inline std::vector<ZRBicycleListPtr> itemsBelow(const ZRBicycleList* bike) {
     std::vector<ZRBicycleListPtr> items;
-    std::vector<const ZRBicycleList*> parents{bike};
-    std::vector<std::size_t> next{0};
-    while (!parents.empty()) {
-        const ZRBicycleList* parent = parents.back();
-        if (next.back() == parent->numberOfChildren()) {
-            parents.pop_back();
-            next.pop_back();
-            continue;
+    const std::function<void(const ZRBicycleList*)> walk = [&](const ZRBicycleList* parent) {
+        for (std::size_t i = 0; i < parent->numberOfChildren(); ++i) {
+            items.push_back(parent->childAtIndex(i));
+            walk(items.back().get());
         }
-        const ZRBicycleListPtr& child = parent->childAtIndex(next.back()++);
-        items.push_back(child);
-        parents.push_back(child.get());
-        next.push_back(0);
-    }
+    };
+    walk(bike);
     return items;
 }
 
-// Names, descriptions and notes: empty ones, other scripts, and characters
-// beyond the basic plane; TYPEABLE leaves out what a key event cannot carry
-// in one character. Every character is one the default font draws: for any
-// other, the text layout asks fontconfig for a fallback font, and what that
-// lookup caches is never freed, which the leak checker of the sanitizer
-// build reports.
+// Empty texts, other scripts, characters beyond the basic plane; TYPEABLE
+// leaves out what a key event cannot carry in one character. Only characters
+// the default font draws: a fallback font's lookup leaks in the sanitizer build.
 inline std::string randomTextFrom(std::mt19937& rng, bool typeable) {
     static const std::vector<std::string> typed = {"", "Chain", "Brake pads", "Crème brûlée", "Ünïcode ✓",
                                                    "Ωmega", "Цепь", "שרשרת", "quote \"x\"", "<xml & stuff>",
@@ -125,8 +76,9 @@ inline std::string randomTextFrom(std::mt19937& rng, bool typeable) {
     return text;
 }
 
-// A bike with COUNT items of random shape below it: entries named after
-// their part or not, parts dated anywhere around their children's dates.
+// A bike with COUNT items of random shape below it, often nested deep under
+// the latest part: entries named after their part or not, parts dated
+// anywhere around their children, as record files may hold them.
 inline ZRBicycleListPtr randomStartTree(std::mt19937& rng, const std::string& bikeName, int count) {
     const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
     const auto randomDate = [&] {
@@ -135,21 +87,18 @@ inline ZRBicycleListPtr randomStartTree(std::mt19937& rng, const std::string& bi
     auto bike = node(bikeName, true);
     std::vector<ZRBicycleListPtr> parts{bike};
     for (int i = 0; i < count; ++i) {
-        const ZRBicycleListPtr parent = parts[pick(parts.size())];
+        const ZRBicycleListPtr parent = pick(2) == 0 ? parts.back() : parts[pick(parts.size())];
         const bool isPart = pick(3) == 0;
-        ZRBicycleListPtr item;
-        if (isPart) {
-            item = node(randomTextFrom(rng, false), true);
-        } else {
-            item = test_support::entry(pick(3) == 0 ? randomTextFrom(rng, false) : parent->partName(),
-                                       randomTextFrom(rng, false), Date());
-        }
+        const std::string name = isPart || pick(3) == 0 ? randomTextFrom(rng, false) : parent->partName();
+        ZRBicycleListPtr item = node(name, isPart);
+        if (!isPart) item->setDescription(randomTextFrom(rng, false));
         item->setNotes(pick(2) == 0 ? std::string() : randomTextFrom(rng, false));
         parent->insertChildPartOrEntryAtIndex(item, static_cast<std::int32_t>(pick(parent->numberOfChildren() + 1)));
         item->setDate(randomDate());
         if (parent != bike) parent->setDate(randomDate());
         if (isPart) parts.push_back(item);
     }
+    bike->setDate(randomDate());
     return bike;
 }
 
@@ -168,24 +117,20 @@ struct Tracked {
 
 class RandomEditingFixture : public test_support::DocumentTest {
 protected:
-    // Dates typed and shown the United States way.
     test_support::ScopedLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
-
-    // ---- randomness
+    test_support::ScopedTimeZone zone{"Europe/Berlin"};
+    std::mt19937 rng;
+    double typingClock = 1000.0;
+    // Every open document, for the actions that reach another one.
+    std::vector<Tracked>* everyDocument = nullptr;
 
     std::size_t pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(rng); }
     bool chance(double probability) { return std::bernoulli_distribution(probability)(rng); }
-    template <typename T>
-    const T& oneOf(const std::vector<T>& values) {
-        return values[pick(values.size())];
-    }
-
     std::string randomText(bool typeable) { return randomTextFrom(rng, typeable); }
     QString randomNotesKeys() {
         static const QString keys = QStringLiteral("abcdefghijklmnopqrstuvwxyz  .,-0123456789éüßΩж✓");
         QString text;
-        const std::size_t length = 1 + pick(6);
-        for (std::size_t i = 0; i < length; ++i) text += keys[static_cast<qsizetype>(pick(keys.size()))];
+        for (std::size_t length = 1 + pick(6); length > 0; --length) text += keys[static_cast<qsizetype>(pick(keys.size()))];
         return text;
     }
     // Some dates move parts on, others back, some stay.
@@ -204,28 +149,21 @@ protected:
                         static_cast<double>(pick(1000)) / 1000.0);
         }
     }
-    QDate randomDay() {
-        return QDate(1995, 1, 1).addDays(static_cast<qint64>(pick(41 * 365)));
-    }
 
     // ---- driving the document as the user does
 
     static OutlineView* outline(const Tracked& t) { return t.document->bikeTable(); }
-
     static void activate(const Tracked& t) { QApplication::setActiveWindow(t.document->documentWindow()); }
+    // The user clicks into the outline first: the commands are then its own,
+    // not a text view's.
+    static void focusOutline(const Tracked& t) {
+        Application::performAsOneEvent([&] { t.document->documentWindow()->makeFirstResponder(outline(t)); });
+    }
 
     // A random item below the bike; null when there is none.
     ZRBicycleListPtr randomItem(const Tracked& t) {
         const auto items = itemsBelow(t.document->theBike());
         return items.empty() ? nullptr : items[pick(items.size())];
-    }
-
-    // Selects ITEM's row as a click does (its ancestors expanded first).
-    void selectRow(const Tracked& t, const ZRBicycleList* item) {
-        t.document->expandAll();
-        const long row = outline(t)->rowForItem(item);
-        ASSERT_NE(row, kOutlineNoRow);
-        outline(t)->selectRowByExtendingSelection(row, false);
     }
 
     // Nothing, one row or two rows selected, among the rows shown.
@@ -249,18 +187,6 @@ protected:
         return text + " selected";
     }
 
-    // Opens the edit of ITEM's cell in COLUMN.
-    QLineEdit* editCell(const Tracked& t, const ZRBicycleList* item, const char* column) {
-        t.document->expandAll();
-        OutlineView* view = outline(t);
-        const long row = view->rowForItem(item);
-        EXPECT_NE(row, kOutlineNoRow);
-        view->editColumnRowWithEventSelect(view->columnWithIdentifier(QLatin1String(column)), row, nullptr, true);
-        auto* editor = qobject_cast<QLineEdit*>(view->currentEditor());
-        EXPECT_NE(editor, nullptr) << "no edit opened in " << column;
-        return editor;
-    }
-
     // Puts TEXT into the open editor, by typing when it can be typed.
     void enterText(QLineEdit* editor, const QString& text, bool typeable, std::string& log) {
         if (typeable && chance(0.7)) {
@@ -274,16 +200,13 @@ protected:
         }
     }
 
-    // Every open document, for the actions that reach another one.
-    std::vector<Tracked>* everyDocument = nullptr;
-
-    // Ends the open edit the way the user might: Return, Tab (then leaving
-    // the next cell with Escape), a click on the outline, or a switch to
-    // another document's window, which ends the edit only once that window
-    // is already the active one.
+    // Ends the open edit the way the user might: Return, Tab (then Escape
+    // in the next cell), a click on the outline, or a switch to another
+    // document's window, which ends the edit only once that window is the
+    // active one.
     void commitEdit(const Tracked& t, QLineEdit* editor, std::string& log) {
-        if (everyDocument != nullptr && everyDocument->size() > 1 &&
-            QApplication::activeWindow() == t.document->documentWindow() && chance(0.25)) {
+        if (everyDocument != nullptr && QApplication::activeWindow() == t.document->documentWindow() &&
+            chance(0.25)) {
             Tracked& other = (*everyDocument)[pick(everyDocument->size())];
             if (&other != &t) {
                 const Before otherWas = before(other);
@@ -312,11 +235,9 @@ protected:
             break;
         default: {
             bool ended = false;
-            Application::performAsOneEvent(
-                [&] { ended = t.document->documentWindow()->makeFirstResponder(outline(t)); });
+            Application::performAsOneEvent([&] { ended = t.document->documentWindow()->makeFirstResponder(outline(t)); });
             EXPECT_TRUE(ended);
             log += ", clicked away";
-            break;
         }
         }
         EXPECT_EQ(outline(t)->currentEditor(), nullptr) << "the edit is over";
@@ -333,14 +254,9 @@ protected:
 
     // ---- what the test expects
 
-    // How many undo steps an action is to make: exactly one, or one if (and
-    // only if) it changed the record.
-    struct Expect {
-        bool oneIfChanged;
-    };
-    static constexpr Expect kOneStep{false};
-    static constexpr Expect kStepIfChanged{true};
-
+    // An action makes exactly one undo step, or one if (and only if) it
+    // changed the record.
+    enum class Expect { oneStep, stepIfChanged };
     struct Before {
         std::size_t steps;
         std::vector<std::uint8_t> record;
@@ -355,7 +271,7 @@ protected:
         std::vector<std::uint8_t> record = recordBytes(t.document);
         const bool changed = record != was.record;
         const auto steps = static_cast<long>(t.document->undoManager().undoStepCount()) - static_cast<long>(was.steps);
-        EXPECT_EQ(steps, expect.oneIfChanged ? (changed ? 1 : 0) : 1) << "undo steps made";
+        EXPECT_EQ(steps, expect == Expect::oneStep || changed ? 1 : 0) << "undo steps made";
         EXPECT_EQ(alerts.beeps - was.beeps, expectedBeeps) << "beeps";
         if (steps == 1) {
             // A change made where the file's content is only to be had by
@@ -378,10 +294,9 @@ protected:
         MyDocument* document = t.document;
         const UndoManager& history = document->undoManager();
         ASSERT_LT(t.position, t.records.size());
-        const std::vector<std::uint8_t>& booked = t.records[t.position];
-        if (record != booked) {
+        if (record != t.records[t.position]) {
             ADD_FAILURE() << "the record differs from the one at step " << t.position << ", "
-                          << testing::treeDifference(*readRecordFile(booked), *readRecordFile(record));
+                          << testing::treeDifference(*readRecordFile(t.records[t.position]), *readRecordFile(record));
         }
         t.current = std::move(record);
         const auto violation = findInvariantViolation(*document->theBike());
@@ -421,11 +336,6 @@ protected:
             EXPECT_FALSE(document->notesView()->isReadOnly());
         }
     }
-
-
-    std::mt19937 rng;
-    double typingClock = 1000.0;
-    test_support::ScopedTimeZone zone{"Europe/Berlin"};
 };
 
 } // namespace cogbook::random_editing

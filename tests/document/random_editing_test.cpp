@@ -1,14 +1,21 @@
 // Random editing of real documents: seeded sequences of the user's changes
 // (adding, removing, renaming, describing, dating, writing notes, cutting,
 // copying, pasting, deleting, and dragging items within a document and
-// between two), each undone
-// in full and redone in full. At every step the tree must be the one recorded
-// at that point of the history, keep the node invariants, and show as it is in
+// between two), in four windows used in turn, each sequence undone in full
+// and redone in full. At every step the tree must be the one recorded at
+// that point of the history, keep the node invariants, and show as it is in
 // the outline; the document must know whether it differs from its file.
 //
 // A failure names the seed; COGBOOK_RANDOM_SEED=<seed> replays it.
 
+#include <QMimeData>
+#include <QSignalBlocker>
+
+#include <sstream>
+
+#include "document/ZRSWDocumentNames.h"
 #include "document/random_editing_fixture.h"
+#include "platform/pasteboard.h"
 
 namespace cogbook {
 namespace {
@@ -17,35 +24,32 @@ using namespace random_editing;
 
 class RandomEditingTest : public RandomEditingFixture {
 protected:
-    // ---- the operations
+    // Opens the edit of ITEM's cell in COLUMN, every part expanded.
+    QLineEdit* openCell(const Tracked& t, const ZRBicycleList* item, const char* column) {
+        t.document->expandAll();
+        QLineEdit* editor = editCell(t.document, item, column);
+        EXPECT_NE(editor, nullptr) << "no edit opened in " << column;
+        return editor;
+    }
+    void selectItem(const Tracked& t, const ZRBicycleList* item) {
+        t.document->expandAll();
+        select(t.document, {item});
+    }
 
     std::string addOperation(Tracked& t) {
-        MyDocument* document = t.document;
         OutlineView* view = outline(t);
-        std::string log = randomSelection(t) + ", then ";
-        const Before was = before(t);
-        const std::size_t kind = pick(4);
         static const char* const commands[] = {"addPart:", "addSubpart:", "addEntryForPart:", "addEntryForBike:"};
-        log += commands[kind];
-        Application::performAsOneEvent([&] {
-            if (chance(0.5)) {
-                document->performAction(commands[kind], nullptr);
-                return;
-            }
-            switch (kind) {
-            case 0: document->addPart(); break;
-            case 1: document->addSubpart(); break;
-            case 2: document->addEntryForPart(); break;
-            default: document->addEntryForBike(); break;
-            }
-        });
-        settle(t, was, kOneStep);
+        const char* command = commands[pick(4)];
+        std::string log = randomSelection(t) + ", then " + command;
+        const Before was = before(t);
+        Application::performAsOneEvent([&] { t.document->performAction(command, nullptr); });
+        settle(t, was, Expect::oneStep);
         auto* editor = qobject_cast<QLineEdit*>(view->currentEditor());
         EXPECT_NE(editor, nullptr) << "the new item's cell is open for editing";
         if (editor == nullptr) return log;
 
-        // The cell left open: abandoned, or committed as it is, or with text
-        // of the user's (a step of its own).
+        // The cell left open: abandoned, committed as it is, or given the
+        // user's text (a step of its own).
         const Before typed = before(t);
         switch (pick(4)) {
         case 0:
@@ -66,53 +70,49 @@ protected:
             log += ", given " + quoted(text);
             enterText(editor, QString::fromStdString(text), typeable, log);
             commitEdit(t, editor, log);
-            break;
         }
         }
         EXPECT_EQ(view->currentEditor(), nullptr);
-        settle(t, typed, kStepIfChanged);
+        settle(t, typed, Expect::stepIfChanged);
         return log;
     }
 
     std::string removeOperation(Tracked& t) {
         const ZRBicycleListPtr item = randomItem(t);
         if (!item) return "nothing to remove";
-        if (chance(0.5)) selectRow(t, item.get());
-        const std::string log = "remove " + described(item.get());
+        if (chance(0.5)) selectItem(t, item.get());
         const Before was = before(t);
         bool removed = false;
         Application::performAsOneEvent([&] { removed = t.document->removeChild(item); });
         EXPECT_TRUE(removed);
-        settle(t, was, kOneStep);
-        return log;
+        settle(t, was, Expect::oneStep);
+        return "remove " + described(item.get());
     }
 
-    // A name or a description, through the cell or as a drop of text would
-    // set it.
+    // A name or a description, through the cell or as a drop of text sets it;
+    // now and then the text it has already (which may hold what no key types).
     std::string textOperation(Tracked& t, bool name) {
         const ZRBicycleListPtr item = randomItem(t);
         if (!item) return "no item";
         const bool inCell = chance(0.5);
-        // Now and then the text it has already (which may hold what no key
-        // types).
         const bool same = chance(0.1);
         const bool typeable = inCell && !same && chance(0.8);
         const std::string text = same ? (name ? item->partName() : item->description()) : randomText(typeable);
         std::string log = std::string(name ? "name " : "describe ") + described(item.get()) + " " + quoted(text);
         const Before was = before(t);
         if (inCell) {
-            QLineEdit* editor = editCell(t, item.get(), name ? "partName" : "description");
+            QLineEdit* editor = openCell(t, item.get(), name ? "partName" : "description");
             if (editor == nullptr) return log;
             enterText(editor, QString::fromStdString(text), typeable, log);
             commitEdit(t, editor, log);
-            settle(t, was, kStepIfChanged);
+            settle(t, was, Expect::stepIfChanged);
         } else {
             log += " directly";
             Application::performAsOneEvent([&] {
                 if (name) t.document->newPartNameForItem(text, item);
                 else t.document->newDescriptionForItem(text, item);
             });
-            settle(t, was, kOneStep);
+            settle(t, was, Expect::oneStep);
         }
         return log;
     }
@@ -126,16 +126,16 @@ protected:
             const Date date = randomDate(*item);
             log += " " + std::to_string(date.timeIntervalSinceReferenceDate()) + " directly";
             Application::performAsOneEvent([&] { t.document->newDateForItem(date, item); });
-            settle(t, was, kOneStep);
+            settle(t, was, Expect::oneStep);
             return log;
         }
-        QLineEdit* editor = editCell(t, item.get(), "date");
+        QLineEdit* editor = openCell(t, item.get(), "date");
         if (editor == nullptr) return log;
         if (chance(0.1)) {
-            // Text that is no day: refused with a beep, the edit stays open
-            // until the user gives up on it.
-            static const std::vector<QString> wrong = {"2/30/2026", "13/1/2026", "soon", "", "0/0/0"};
-            const QString text = oneOf(wrong);
+            // Text that is no day: refused with a beep, the edit open until
+            // the user gives up on it.
+            static const QString wrong[] = {"2/30/2026", "13/1/2026", "soon", "", "0/0/0"};
+            const QString text = wrong[pick(std::size(wrong))];
             log += " \"" + text.toStdString() + "\", refused, Escape";
             editor->selectAll();
             if (text.isEmpty()) QTest::keyClick(editor, Qt::Key_Backspace);
@@ -143,57 +143,53 @@ protected:
             QTest::keyClick(editor, Qt::Key_Return);
             EXPECT_EQ(outline(t)->currentEditor(), editor) << "a refused date keeps its edit open";
             QTest::keyClick(editor, Qt::Key_Escape);
-            settle(t, was, kStepIfChanged, 1);
+            settle(t, was, Expect::stepIfChanged, 1);
             return log;
         }
-        const QDate day = randomDay();
+        const QDate day = QDate(1995, 1, 1).addDays(static_cast<qint64>(pick(41 * 365)));
         const bool shortYear = day.year() >= 2000 && chance(0.3);
-        const int year = shortYear ? day.year() % 100 : day.year();
         const QString text = QStringLiteral("%1/%2/%3")
                                  .arg(day.month())
                                  .arg(day.day())
-                                 .arg(year, shortYear ? 2 : 1, 10, QLatin1Char('0'));
+                                 .arg(shortYear ? day.year() % 100 : day.year(), shortYear ? 2 : 1, 10, QLatin1Char('0'));
         log += " \"" + text.toStdString() + "\"";
         enterText(editor, text, true, log);
         commitEdit(t, editor, log);
-        settle(t, was, kStepIfChanged);
+        settle(t, was, Expect::stepIfChanged);
         return log;
     }
 
     std::string notesOperation(Tracked& t) {
         const ZRBicycleListPtr item = randomItem(t);
         if (!item) return "no item";
-        selectRow(t, item.get());
+        selectItem(t, item.get());
         QPlainTextEdit* notes = t.document->notesView();
-        EXPECT_EQ(notes->toPlainText().toStdString(), item->notes());
         std::string log = "notes of " + described(item.get());
         const Before was = before(t);
         if (chance(0.5)) {
-            // A burst of typing, well over a second after the last one: one
-            // step however many keys.
+            // A burst of typing, well over a second after the last: one step
+            // however many keys.
             typingClock += 1.5 + static_cast<double>(pick(3000)) / 1000.0;
-            const int bursts = 1 + static_cast<int>(pick(3));
-            for (int i = 0; i < bursts; ++i) {
+            for (std::size_t bursts = 1 + pick(3); bursts > 0; --bursts) {
                 const QString keys = randomNotesKeys();
                 log += " typed \"" + keys.toStdString() + "\"";
                 typeAt(notes, keys, typingClock);
                 typingClock += static_cast<double>(pick(900)) / 1000.0;
             }
             EXPECT_EQ(item->notes(), notes->toPlainText().toStdString()) << "every key is written to the item";
-            settle(t, was, kOneStep);
+            settle(t, was, Expect::oneStep);
             const ZRBicycleListPtr next = randomItem(t);
             if (next != item && chance(0.3)) {
-                // Straight on into another item's notes, within the second:
+                // Straight on into another item's notes within the second:
                 // a step of its own, or undo would not give these back.
-                selectRow(t, next.get());
+                selectItem(t, next.get());
                 const Before nextWas = before(t);
                 const QString keys = randomNotesKeys();
-                log += ", then within a second notes of " + described(next.get()) + " typed \"" +
-                       keys.toStdString() + "\"";
+                log += ", then within a second notes of " + described(next.get()) + " typed \"" + keys.toStdString() + "\"";
                 typingClock += 0.2;
                 typeAt(notes, keys, typingClock);
                 EXPECT_EQ(next->notes(), notes->toPlainText().toStdString());
-                settle(t, nextWas, kOneStep);
+                settle(t, nextWas, Expect::oneStep);
             }
         } else {
             const std::string text = chance(0.2) ? std::string() : randomText(false) + "\n" + randomText(false);
@@ -203,51 +199,9 @@ protected:
                 notes->setPlainText(QString::fromStdString(text));
             }
             Application::performAsOneEvent([&] { t.document->_logNotesViewStringWithUndo(true); });
-            settle(t, was, kOneStep);
+            settle(t, was, Expect::oneStep);
         }
         return log;
-    }
-
-    std::string randomOperation(Tracked& t) {
-        const std::size_t items = itemsBelow(t.document->theBike()).size();
-        for (;;) {
-            switch (pick(16)) {
-            case 0:
-            case 1:
-            case 2:
-                if (items >= kMostItems) continue;
-                return addOperation(t);
-            case 3:
-            case 4:
-                if (items <= kFewestItems) continue;
-                return removeOperation(t);
-            case 5:
-            case 6: return textOperation(t, true);
-            case 7: return textOperation(t, false);
-            case 8:
-            case 9: return dateOperation(t);
-            case 12:
-            case 13:
-            case 14:
-            case 15: return movingOperation(t, items);
-            default: return notesOperation(t);
-            }
-        }
-    }
-
-    // ---- moving and copying: the clipboard commands, and drags within a
-    // document and between two
-
-    // The step an action made, if it made one: a drop may put items back
-    // where they were (a step that changes nothing) or skip them all.
-    Expect stepMade(const Tracked& t, const Before& was) const {
-        return t.document->undoManager().undoStepCount() > was.steps ? kOneStep : kStepIfChanged;
-    }
-
-    // The user clicks into the outline first: the commands are then its own,
-    // not a text view's.
-    static void focusOutline(const Tracked& t) {
-        Application::performAsOneEvent([&] { t.document->documentWindow()->makeFirstResponder(outline(t)); });
     }
 
     std::string clipboardOperation(Tracked& t, std::size_t items) {
@@ -255,23 +209,22 @@ protected:
         std::string log = randomSelection(t) + ", then ";
         const bool selection = outline(t)->numberOfSelectedRows() > 0;
         const bool clipboardHasItems =
-            Pasteboard::generalPasteboard().availableTypeFromArray(_ZRBikeTableDataTypes()) ==
-            _ZRBikeTableDataTypes()[2];
+            Pasteboard::generalPasteboard().availableTypeFromArray(_ZRBikeTableDataTypes()) == _ZRBikeTableDataTypes()[2];
+        enum { copy, cut, paste, erase };
         static const char* const commands[] = {"copy:", "cut:", "paste:", "delete:"};
-        std::size_t kind = pick(4);
-        if ((kind == 1 || kind == 3) && items <= kFewestItems) kind = 0;
-        if (kind == 2 && items >= kMostItems) kind = 0;
+        static const char* const stepNames[] = {"", "Cut", "Paste", "Delete"};
+        int kind = static_cast<int>(pick(4));
+        if ((kind == cut || kind == erase) && items <= kFewestItems) kind = copy;
+        if (kind == paste && items >= kMostItems) kind = copy;
         log += commands[kind];
         const Before was = before(t);
         Application::performAsOneEvent([&] { t.document->performAction(commands[kind], nullptr); });
-        int beeps = 0;
-        if (kind == 0 || kind == 1) beeps = selection ? 0 : 1;
-        if (kind == 2) beeps = clipboardHasItems ? 0 : 1;
-        const bool changes = (kind == 1 || kind == 3) ? selection : kind == 2 && clipboardHasItems;
-        settle(t, was, changes ? kOneStep : kStepIfChanged, beeps);
+        // Copy and Cut beep without a selection, Paste without items to paste.
+        const bool beeps = kind == paste ? !clipboardHasItems : kind != erase && !selection;
+        const bool changes = kind == cut || kind == erase ? selection : kind == paste && clipboardHasItems;
+        settle(t, was, changes ? Expect::oneStep : Expect::stepIfChanged, beeps ? 1 : 0);
         if (changes) {
-            static const char* const names[] = {"", "Cut", "Paste", "Delete"};
-            EXPECT_EQ(t.document->undoManager().undoActionName(), names[kind]);
+            EXPECT_EQ(t.document->undoManager().undoActionName(), stepNames[kind]);
         }
         return log;
     }
@@ -305,8 +258,7 @@ protected:
             static const char* const where[] = {"above", "onto", "below"};
             const std::size_t at = pick(3);
             point = QPoint(rect.center().x(), ys[at]);
-            log += ", dropped " + std::string(where[at]) + " " +
-                   described(static_cast<const ZRBicycleList*>(to->itemAtRow(row)));
+            log += ", dropped " + std::string(where[at]) + " " + described(static_cast<const ZRBicycleList*>(to->itemAtRow(row)));
         } else {
             log += ", dropped below every row";
         }
@@ -320,18 +272,21 @@ protected:
         if (operation == kDragOperationNone) {
             EXPECT_TRUE(&target == &source) << "only a drop onto a dragged item is refused";
             to->draggingEnded();
-            settle(source, was, kStepIfChanged);
+            settle(source, was, Expect::stepIfChanged);
             return log + ", refused";
         }
         EXPECT_EQ(operation, copy ? kDragOperationCopy : kDragOperationMove);
         Application::performAsOneEvent([&] { EXPECT_TRUE(to->performDragOperation(info)); });
         if (&target == &source) {
-            settle(source, was, stepMade(source, was));
+            // A drop may put items back where they were (a step that changes
+            // nothing) or skip them all.
+            const bool stepped = source.document->undoManager().undoStepCount() > was.steps;
+            settle(source, was, stepped ? Expect::oneStep : Expect::stepIfChanged);
         } else {
             // Each document records its own half of a move; a copy leaves
             // the source alone.
-            settle(target, wasTarget, kOneStep);
-            settle(source, was, copy ? kStepIfChanged : kOneStep);
+            settle(target, wasTarget, Expect::oneStep);
+            settle(source, was, copy ? Expect::stepIfChanged : Expect::oneStep);
             if (!copy) {
                 EXPECT_EQ(source.document->undoManager().undoActionName(), "Move");
             }
@@ -344,32 +299,51 @@ protected:
 
     std::string movingOperation(Tracked& t, std::size_t items) {
         if (items >= kMostItems || items <= kFewestItems || chance(0.5)) return clipboardOperation(t, items);
-        if (everyDocument != nullptr && chance(0.4)) {
-            Tracked& other = (*everyDocument)[pick(everyDocument->size())];
-            if (&other != &t) {
-                // The other document as the source (its items come here) or
-                // as the target.
-                if (chance(0.5)) return "from " + other.path.toStdString() + ": " + dragOperation(other, t);
-                return dragOperation(t, other);
+        Tracked& other = (*everyDocument)[pick(everyDocument->size())];
+        if (&other == &t || chance(0.6)) return dragOperation(t, t);
+        // The other document as the source (its items come here) or as the target.
+        if (chance(0.5)) return "from " + other.path.toStdString() + ": " + dragOperation(other, t);
+        return dragOperation(t, other);
+    }
+
+    std::string randomOperation(Tracked& t) {
+        const std::size_t items = itemsBelow(t.document->theBike()).size();
+        for (;;) {
+            switch (pick(16)) {
+            case 0:
+            case 1:
+            case 2:
+                if (items >= kMostItems) continue;
+                return addOperation(t);
+            case 3:
+            case 4:
+                if (items <= kFewestItems) continue;
+                return removeOperation(t);
+            case 5:
+            case 6: return textOperation(t, true);
+            case 7: return textOperation(t, false);
+            case 8:
+            case 9: return dateOperation(t);
+            case 10:
+            case 11: return notesOperation(t);
+            default: return movingOperation(t, items);
             }
         }
-        return dragOperation(t, t);
     }
 
     // ---- history
 
-    void undo(Tracked& t) {
-        Application::performAsOneEvent([&] { t.document->performAction("undo:", nullptr); });
+    void undoStep(Tracked& t) {
+        undo(t.document);
         ASSERT_GT(t.position, 0u);
         --t.position;
         expectConsistent(t);
     }
-    void redo(Tracked& t) {
-        Application::performAsOneEvent([&] { t.document->performAction("redo:", nullptr); });
+    void redoStep(Tracked& t) {
+        redo(t.document);
         ++t.position;
         expectConsistent(t);
     }
-
     void save(Tracked& t) {
         bool saved = false;
         Application::performAsOneEvent([&] { saved = t.document->saveDocument(); });
@@ -378,36 +352,25 @@ protected:
         expectConsistent(t);
         EXPECT_TRUE(readWholeFile(t.path.toStdString()) == t.current) << "the file holds the record";
     }
-
-    // Closes the document and opens its file again: the record as saved,
-    // not edited, nothing to undo.
+    // The document showing PATH's file afresh: the record as saved, not
+    // edited, nothing to undo.
+    void track(Tracked& t) {
+        ASSERT_NE(t.document, nullptr);
+        activate(t);
+        t.records = {recordBytes(t.document)};
+        t.position = 0;
+        t.savedAt = 0;
+        expectConsistent(t);
+    }
     void reopen(Tracked& t) {
         if (t.document->isDocumentEdited()) save(t);
         const auto record = t.current;
         t.document->close();
         processPendingEvents();
         t.document = open(t.path);
-        ASSERT_NE(t.document, nullptr);
-        activate(t);
-        t.records = {recordBytes(t.document)};
-        t.position = 0;
-        t.savedAt = 0;
-        EXPECT_TRUE(t.records[0] == record) << "the file gives back the record saved";
-        expectConsistent(t);
+        track(t);
+        EXPECT_TRUE(t.current == record) << "the file gives back the record saved";
     }
-
-    Tracked openTracked(const ZRBicycleListPtr& root, const QString& name) {
-        Tracked t;
-        t.path = defaults.filePath(name);
-        t.document = documentShowing(root, t.path);
-        EXPECT_NE(t.document, nullptr);
-        if (t.document == nullptr) return t;
-        activate(t);
-        t.records = {recordBytes(t.document)};
-        expectConsistent(t);
-        return t;
-    }
-
 };
 
 TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItEnded) {
@@ -417,17 +380,17 @@ TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItE
 
     // Saving names the bike after the file: the bikes carry those names from
     // the start, so that a save changes nothing but the edited state.
-    std::vector<Tracked> documents;
+    std::vector<Tracked> documents(kDocuments);
     for (int i = 0; i < kDocuments; ++i) {
         const std::string name = "random" + std::to_string(i);
-        const ZRBicycleListPtr root =
-            i == 0 ? deepTree(name) : randomStartTree(rng, name, 16 + static_cast<int>(pick(30)));
-        documents.push_back(openTracked(root, QString::fromStdString(name + ".cogbook")));
-        ASSERT_NE(documents.back().document, nullptr);
+        Tracked& t = documents[static_cast<std::size_t>(i)];
+        t.path = defaults.filePath(QString::fromStdString(name + ".cogbook"));
+        t.document = documentShowing(randomStartTree(rng, name, 16 + static_cast<int>(pick(30))), t.path);
+        ASSERT_NO_FATAL_FAILURE(track(t));
     }
     everyDocument = &documents;
 
-    std::size_t operations = 0;
+    int operations = 0;
     for (int sequence = 0; sequence < kSequences; ++sequence) {
         Tracked& t = documents[pick(documents.size())];
         SCOPED_TRACE("sequence " + std::to_string(sequence) + " on " + t.path.toStdString());
@@ -451,19 +414,17 @@ TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItE
             ASSERT_FALSE(HasFailure()) << "after:" << report();
         }
         const std::size_t end = t.position;
-
         while (t.position > start) {
-            undo(t);
+            undoStep(t);
             ASSERT_FALSE(HasFailure()) << "undoing to step " << t.position << " after:" << report();
         }
         if (chance(0.08)) {
             // Saved with the whole sequence to redo: redoing edits it again.
             save(t);
             log.push_back("saved, all undone");
-            ASSERT_FALSE(HasFailure()) << "after:" << report();
         }
         while (t.position < end) {
-            redo(t);
+            redoStep(t);
             ASSERT_FALSE(HasFailure()) << "redoing to step " << t.position << " after:" << report();
         }
 
@@ -471,7 +432,7 @@ TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItE
         // the file opened again.
         if (chance(0.2) && t.position > 0) {
             const std::size_t back = 1 + pick(std::min<std::size_t>(t.position, kMostOperations));
-            for (std::size_t i = 0; i < back; ++i) undo(t);
+            for (std::size_t i = 0; i < back; ++i) undoStep(t);
             log.push_back("undone " + std::to_string(back) + " steps");
         } else if (chance(0.05)) {
             reopen(t);
@@ -479,7 +440,7 @@ TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItE
         }
         ASSERT_FALSE(HasFailure()) << "after:" << report();
     }
-    RecordProperty("operations", static_cast<int>(operations));
+    RecordProperty("operations", operations);
 }
 
 } // namespace

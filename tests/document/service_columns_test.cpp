@@ -58,45 +58,23 @@ protected:
     static ZRBicycleList* waxed(const MyDocument* document) { return nodeAt(document, {0, 0}); }
     static ZRBicycleList* pads(const MyDocument* document) { return nodeAt(document, {1, 0}); }
 
-    static QLineEdit* editCell(MyDocument* document, const ZRBicycleList* item, const char* column) {
-        OutlineView* view = document->bikeTable();
-        view->editColumnRowWithEventSelect(view->columnWithIdentifier(QLatin1String(column)), rowOf(document, item),
-                                           nullptr, true);
-        return qobject_cast<QLineEdit*>(view->currentEditor());
-    }
-    static void typeIntoCell(QLineEdit* editor, const QString& text) {
-        editor->selectAll();
-        if (text.isEmpty()) {
-            QTest::keyClick(editor, Qt::Key_Delete);
-        } else {
-            QTest::keyClicks(editor, text);
-        }
-        QTest::keyClick(editor, Qt::Key_Return);
-        processPendingEvents();
-    }
     static QString cellText(const MyDocument* document, const ZRBicycleList* item, const char* column) {
         OutlineView* view = document->bikeTable();
         const int logical = view->tableColumnWithIdentifier(QLatin1String(column))->logicalIndex();
         return view->indexForItem(item, logical).data().toString();
     }
-    static void undo(MyDocument* document) { perform(document, "undo:"); }
-};
-
-// ---------------------------------------------------------------------------
-// Cost and Odometer, typed in place
-
-struct CellEdit {
-    const char* column;
-    QLocale locale;
-    const char* typed;
-    std::optional<double> stored;
-    const char* step;
 };
 
 TEST_F(ServiceColumnsTest, ATypedCostOrReadingIsStoredAsOneNamedStepThatUndoRestores) {
     const QLocale german(QLocale::German, QLocale::Germany);
     const QLocale us(QLocale::English, QLocale::UnitedStates);
-    const CellEdit edits[] = {
+    const struct {
+        const char* column;
+        QLocale locale;
+        const char* typed;
+        std::optional<double> stored;
+        const char* step;
+    } edits[] = {
         {kCostColumn, us, "19.99", 19.99, "Cost Change"},
         {kCostColumn, german, "19,99", 19.99, "Cost Change"},
         // The plain form reads in any locale.
@@ -108,7 +86,7 @@ TEST_F(ServiceColumnsTest, ATypedCostOrReadingIsStoredAsOneNamedStepThatUndoRest
     };
     MyDocument* document = showing();
     ASSERT_NE(document, nullptr);
-    for (const CellEdit& edit : edits) {
+    for (const auto& edit : edits) {
         SCOPED_TRACE(std::string(edit.column) + " " + edit.typed);
         test_support::ScopedLocale typing(edit.locale);
         const bool cost = std::string_view(edit.column) == kCostColumn;
@@ -165,9 +143,6 @@ TEST_F(ServiceColumnsTest, ACostEditEndedBySwitchingWindowsLandsOnItsOwnDocument
     EXPECT_EQ(waxed(other)->cost(), 12.5);
     EXPECT_FALSE(other->undoManager().canUndo());
 }
-
-// ---------------------------------------------------------------------------
-// The interval sheet and the bike's settings
 
 TEST_F(ServiceColumnsTest, TheIntervalSheetRecordsBothValuesAsOneStepAndCancelNothing) {
     MyDocument* document = showing();
@@ -245,9 +220,6 @@ TEST_F(ServiceColumnsTest, UnitAndCurrencyAreStepsOfTheirOwnAndABadCodeIsRefused
     EXPECT_FALSE(document->undoManager().canUndo());
 }
 
-// ---------------------------------------------------------------------------
-// What is due, live
-
 TEST_F(ServiceColumnsTest, TheDueColumnFollowsFilingAndUndo) {
     MyDocument* document = showing();
     ASSERT_NE(document, nullptr);
@@ -272,9 +244,6 @@ TEST_F(ServiceColumnsTest, TheDueColumnFollowsFilingAndUndo) {
     EXPECT_EQ(cellText(document, pads(document), kDueColumn),
               QString::fromStdString(document->serviceDue().find(*pads(document))->text));
 }
-
-// ---------------------------------------------------------------------------
-// The columns shown
 
 TEST_F(ServiceColumnsTest, TheColumnsShownCarryOverToANewWindowAndOldWidthsStillRestore) {
     // Widths kept before the service columns existed: three columns.
@@ -317,9 +286,6 @@ TEST_F(ServiceColumnsTest, TheColumnsShownCarryOverToANewWindowAndOldWidthsStill
                   second->bikeTable()->tableColumnWithIdentifier(QStringLiteral("description"))->logicalIndex()),
               333);
 }
-
-// ---------------------------------------------------------------------------
-// The cost of the selection
 
 TEST_F(ServiceColumnsTest, TheStatusBarCountsAnEntryOnceWhenItsPartIsSelectedToo) {
     MyDocument* document = showing();

@@ -38,12 +38,8 @@ TEST_F(ToolbarTest, DefaultItemsInOrderWithASearchFieldOfBoundedWidth) {
             EXPECT_NE(each->image(), nullptr) << each->label().toStdString();
         }
     }
-    EXPECT_EQ(document->toolbar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
-    ToolbarItem* search = document->activeSearchItem();
-    ASSERT_NE(search, nullptr);
-    EXPECT_EQ(search->view(), document->toolbarSearchField());
-    EXPECT_EQ(search->minSize().width(), 30);
-    EXPECT_EQ(search->maxSize().width(), 400);
+    ASSERT_NE(document->activeSearchItem(), nullptr);
+    EXPECT_EQ(document->activeSearchItem()->view(), document->toolbarSearchField());
     EXPECT_LE(document->toolbarSearchField()->maximumWidth(), 400);
     EXPECT_TRUE(document->toolbarSearchField()->isVisible());
 
@@ -71,7 +67,7 @@ TEST_F(ToolbarTest, SelectionDependentItemsNeedExactlyOneRow) {
     EXPECT_EQ(enabled(), always);
     document->bikeTable()->selectRowByExtendingSelection(1, false);
     EXPECT_EQ(enabled().size(), 7);
-    EXPECT_TRUE(item(document, AddSubpartToolbarItemIdentifier)->buttonAction()->isEnabled());
+    EXPECT_TRUE(item(document, AddSubpartToolbarItemIdentifier)->buttonAction()->isEnabled()) << "its button too";
     document->bikeTable()->selectRowByExtendingSelection(2, true);
     EXPECT_EQ(enabled(), always);
 }

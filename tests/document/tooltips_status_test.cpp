@@ -26,16 +26,10 @@ protected:
     MyDocument* showSample() {
         auto root = part("Bike", {part("Front wheel (dynamo hub)", {part("Hub", {entry("Hub", "Serviced")})}),
                                   entry("Bike", "Washed", 0, "Chain was dry\nOiled it")});
-        MyDocument* document = documentShowing(root, defaults.filePath("aids.cogbook"));
-        QApplication::setActiveWindow(document->documentWindow());
+        MyDocument* document = keyDocumentShowing(root, "aids.cogbook");
         document->expandAll();
         processPendingEvents();
         return document;
-    }
-    static ZRBicycleList* at(const MyDocument* document, const std::vector<std::size_t>& path) {
-        const ZRBicycleList* node = document->theBike();
-        for (const std::size_t index : path) node = node->childAtIndex(index).get();
-        return const_cast<ZRBicycleList*>(node);
     }
     // The tool tip the outline shows with the pointer X points into ITEM's
     // cell in COLUMN (from its right edge when X is negative).
@@ -52,7 +46,7 @@ protected:
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     }
     static void perform(MyDocument* document, const char* action) {
-        Application::performAsOneEvent([&] { document->performAction(action, nullptr); });
+        DocumentTest::perform(document, action);
         processPendingEvents();
     }
     static QString status(const MyDocument* document) {
@@ -75,15 +69,17 @@ TEST_F(WindowAidsTest, IconsSayWhatTheyMeanAndCutShortTextShowsWhole) {
         {{0, 0, 0}, kDescriptionColumn, ""}, // no notes, no marker
     };
     for (const auto& icon : icons) {
-        EXPECT_EQ(tipAt(document, at(document, icon.path), icon.column, 6), icon.tip) << icon.column;
+        const ZRBicycleList* item = document->theBike();
+        for (const std::size_t index : icon.path) item = item->childAtIndex(index).get();
+        EXPECT_EQ(tipAt(document, item, icon.column, 6), icon.tip) << icon.column;
     }
 
     // The Part column too narrow for the wheel's name, not for the hub's.
     OutlineView* view = document->bikeTable();
     view->header()->resizeSection(view->tableColumnWithIdentifier(kPartNameColumn)->logicalIndex(), 140);
-    EXPECT_EQ(tipAt(document, at(document, {0}), kPartNameColumn, -4), "Front wheel (dynamo hub)");
-    EXPECT_EQ(tipAt(document, at(document, {0, 0}), kPartNameColumn, -4), "");
-    EXPECT_EQ(tipAt(document, at(document, {1}), kDescriptionColumn, -4), "") << "room for Washed";
+    EXPECT_EQ(tipAt(document, nodeAt(document, {0}), kPartNameColumn, -4), "Front wheel (dynamo hub)");
+    EXPECT_EQ(tipAt(document, nodeAt(document, {0, 0}), kPartNameColumn, -4), "");
+    EXPECT_EQ(tipAt(document, nodeAt(document, {1}), kDescriptionColumn, -4), "") << "room for Washed";
 }
 
 TEST(NotesToolTip, ShowsTheFirstLineCutToAReadableLength) {
@@ -99,7 +95,7 @@ TEST_F(WindowAidsTest, TheStatusBarFollowsTheSelectionEditsUndoAndRedo) {
     ASSERT_NE(document->documentWindow()->statusBar()->accessibleName(), "");
     EXPECT_EQ(status(document), "aids | 2 parts, 2 entries");
 
-    ZRBicycleList* hub = at(document, {0, 0});
+    ZRBicycleList* hub = nodeAt(document, {0, 0});
     view->selectRowByExtendingSelection(view->rowForItem(hub), false);
     processPendingEvents();
     EXPECT_EQ(status(document), "aids \u203a Front wheel (dynamo hub) \u203a Hub | 2 parts, 2 entries");
@@ -107,20 +103,14 @@ TEST_F(WindowAidsTest, TheStatusBarFollowsTheSelectionEditsUndoAndRedo) {
     processPendingEvents();
     EXPECT_EQ(status(document), "aids \u203a Front wheel (dynamo hub) \u203a Dynamo hub | 2 parts, 2 entries");
 
-    perform(document, "addEntryForPart:");
-    view->abortEditing();
-    processPendingEvents();
-    EXPECT_EQ(document->statusCountsLabel()->text(), "2 parts, 3 entries");
-
     // The wheel and all below it go, and come back.
     view->selectRowByExtendingSelection(0, false);
     perform(document, "delete:");
     EXPECT_EQ(status(document), "aids | 0 parts, 1 entry");
     perform(document, "undo:");
-    EXPECT_EQ(document->statusCountsLabel()->text(), "2 parts, 3 entries");
+    EXPECT_EQ(document->statusCountsLabel()->text(), "2 parts, 2 entries");
     perform(document, "redo:");
     EXPECT_EQ(document->statusCountsLabel()->text(), "0 parts, 1 entry");
-    EXPECT_EQ(document->recordCounts(), (MyDocument::RecordCounts{0, 1}));
 
     view->selectRowIndexesByExtendingSelection({0}, false);
     perform(document, "addPart:");
@@ -154,15 +144,8 @@ TEST_F(WindowAidsTest, CommandsOnItemsGiveTheKeysBackToTheOutlineTextCommandsKee
     MyDocument* first = showSample();
     const auto focus = [first] { return first->documentWindow()->focusWidget(); };
     OutlineView* outline = first->bikeTable();
-    outline->selectRowByExtendingSelection(outline->rowForItem(at(first, {1})), false);
+    outline->selectRowByExtendingSelection(outline->rowForItem(nodeAt(first, {1})), false);
     QPlainTextEdit* notes = first->notesView();
-
-    // Ctrl+Tab goes to the notes, F6 back.
-    QTest::keyClick(outline, Qt::Key_Tab, Qt::ControlModifier);
-    ASSERT_EQ(QApplication::focusWidget(), notes);
-    QTest::keyClick(notes, Qt::Key_F6);
-    EXPECT_EQ(QApplication::focusWidget(), outline);
-
     notes->setFocus();
     notes->selectAll();
     perform(first, "copy:");

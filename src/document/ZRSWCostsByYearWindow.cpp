@@ -10,6 +10,7 @@
 #include "document/MyDocument.h"
 #include "model/service_costs.h"
 #include "platform/currency_text.h"
+#include "platform/side_windows.h"
 #include "platform/windows_menu.h"
 
 namespace cogbook {
@@ -71,6 +72,7 @@ ZRSWCostsByYearWindow::ZRSWCostsByYearWindow(MyDocument* document)
     });
     connect(document, &Document::displayNameChanged, this, &ZRSWCostsByYearWindow::retitle);
     retitle();
+    attachWindowToDocument(this, document);
 }
 
 ZRSWCostsByYearWindow::~ZRSWCostsByYearWindow() {

@@ -18,6 +18,7 @@
 #include "model/service_log.h"
 #include "platform/images.h"
 #include "platform/legible_colors.h"
+#include "platform/side_windows.h"
 
 namespace cogbook {
 namespace {
@@ -65,8 +66,8 @@ ZRSWServiceDueWindow::ZRSWServiceDueWindow(MyDocument* document)
     // Escape closes the list, as it does a panel.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-    auto* close = new QShortcut(QKeySequence::Close, this, nullptr, nullptr, Qt::WindowShortcut);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
+    // Close (its key and the document's Undo, Redo and Save keys come with it).
+    attachWindowToDocument(this, document);
 
     resize(640, 320);
     connect(document, &MyDocument::recordChanged, this, &ZRSWServiceDueWindow::reload);

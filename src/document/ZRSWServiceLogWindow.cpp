@@ -11,6 +11,7 @@
 #include "platform/date_picker.h"
 #include "platform/date_text.h"
 #include "platform/legible_colors.h"
+#include "platform/side_windows.h"
 #include "platform/windows_menu.h"
 
 namespace cogbook {
@@ -58,6 +59,7 @@ bool isInTree(const ZRBicycleList& entry, const ZRBicycleList* bike) {
 ZRSWServiceLogWindow::ZRSWServiceLogWindow(MyDocument* document) : QWidget(nullptr, Qt::Window), document_(document) {
     buildInterface();
     retitle();
+    attachWindowToDocument(this, document);
     connect(document, &MyDocument::recordChanged, this, [this] {
         if (isVisible())
             refresh();

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTest>
 
+#include "document/ZRSWServiceDueWindow.h"
 #include "document/service_windows.h"
 #include "document_fixture.h"
 #include "foundation/undo_manager.h"
@@ -213,40 +214,6 @@ TEST_F(ServiceLogWindowTest, NotesTypedInOneRunReachTheLogWhenTheUserComesBack) 
     EXPECT_EQ(shown(log, ServiceLogModel::NotesColumn).back(), QStringLiteral("abc"));
 }
 
-TEST_F(ServiceLogWindowTest, EachDocumentHasOneLogThatClosesWithIt) {
-    MyDocument* first = keyDocumentShowing(sampleBike(), "first.cogbook");
-    MyDocument* second = keyDocumentShowing(part("Bike", {entry("Bike", "Only", noonOn(2020, 5, 5))}), "second.cogbook");
-    ZRSWServiceLogWindow* firstLog = openLog(first);
-    ZRSWServiceLogWindow* secondLog = openLog(second);
-    ASSERT_NE(firstLog, nullptr);
-    ASSERT_NE(secondLog, nullptr);
-    EXPECT_NE(firstLog, secondLog);
-    EXPECT_EQ(openLog(first), firstLog); // asked again: the same window, in front
-    EXPECT_EQ(shown(firstLog).size(), 4);
-    EXPECT_EQ(shown(secondLog), QStringList{"Only"});
-    EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 second"));
-    // Saved under another name: the title and the bike's own entries follow.
-    alerts.savePath = defaults.filePath("renamed.cogbook");
-    ASSERT_TRUE(second->saveDocumentAs());
-    processPendingEvents();
-    EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 renamed"));
-    EXPECT_EQ(shown(secondLog, ServiceLogModel::PartColumn), QStringList{"renamed"});
-
-    // A change to one record leaves the other's log alone.
-    Application::performAsOneEvent([&] { first->newDescriptionForItem("Changed", first->theBike()->childAtIndex(1)); });
-    processPendingEvents();
-    EXPECT_EQ(shown(firstLog).back(), QStringLiteral("Changed"));
-    EXPECT_EQ(shown(secondLog), QStringList{"Only"});
-
-    const QPointer<ZRSWServiceLogWindow> gone = firstLog;
-    first->updateChangeCount(Document::ChangeCleared);
-    first->close();
-    processPendingEvents();
-    EXPECT_TRUE(gone.isNull());
-    EXPECT_TRUE(secondLog->isVisible());
-    EXPECT_EQ(shown(secondLog), QStringList{"Only"});
-}
-
 TEST_F(ServiceLogWindowTest, CostsByYearFollowEditsAndUndo) {
     MyDocument* empty = keyDocumentShowing(part("Bike", {entry("Bike", "No cost", noonOn(2020, 5, 5))}), "empty.cogbook");
     perform(empty, "showCostsByYear:");
@@ -279,6 +246,102 @@ TEST_F(ServiceLogWindowTest, CostsByYearFollowEditsAndUndo) {
     EXPECT_EQ(rows(), (QStringList{"2023 \u20ac8.00 1", "2024 \u20ac42.50 2"}));
     undo(document);
     EXPECT_EQ(rows(), (QStringList{"2023 \u20ac8.00 1", "2024 \u20ac12.50 1", "2025 \u20ac30.00 1"}));
+}
+
+// The Edit and File menus' items whose keys the service windows take, as the
+// application's menu bar has them.
+class ServiceWindowKeysTest : public ServiceLogWindowTest {
+protected:
+    void SetUp() override {
+        ServiceLogWindowTest::SetUp();
+        undoItem = makeMenuItem(&menu, "Undo", "undo:", QKeySequence(Qt::CTRL | Qt::Key_Z));
+        makeMenuItem(&menu, "Redo", "redo:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+        makeMenuItem(&menu, "Save", "saveDocument:", QKeySequence(Qt::CTRL | Qt::Key_S));
+        makeMenuItem(&menu, "Close", "performClose:", QKeySequence(Qt::CTRL | Qt::Key_W));
+        registerMenuForValidation(&menu);
+    }
+    // WINDOW made the key window, and the key pressed where its keys are.
+    static void press(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+        QApplication::setActiveWindow(window);
+        processPendingEvents();
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, key, modifiers);
+        processPendingEvents();
+    }
+    // An edit in the outline of DOCUMENT's window, named as the outline names it.
+    static void describe(MyDocument* document, const ZRBicycleListPtr& item, const char* description) {
+        QApplication::setActiveWindow(document->documentWindow());
+        Application::performAsOneEvent([&] {
+            document->newDescriptionForItem(description, item);
+            document->undoManager().setActionName("Description Change");
+        });
+        processPendingEvents();
+    }
+
+    QMenu menu;
+    QAction* undoItem = nullptr;
+};
+
+TEST_F(ServiceWindowKeysTest, EachDocumentHasOneLogThatTakesItsUndoSaveAndCloseKeysAndEndsWithIt) {
+    MyDocument* first = keyDocumentShowing(sampleBike(), "first.cogbook");
+    MyDocument* second = keyDocumentShowing(part("Bike", {entry("Bike", "Only", noonOn(2020, 5, 5))}), "second.cogbook");
+    ZRSWServiceLogWindow* firstLog = openLog(first);
+    ZRSWServiceLogWindow* secondLog = openLog(second);
+    ASSERT_NE(firstLog, nullptr);
+    ASSERT_NE(secondLog, nullptr);
+    EXPECT_NE(firstLog, secondLog);
+    EXPECT_EQ(openLog(first), firstLog); // asked again: the same window, in front
+    EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 second"));
+    // Saved under another name: the title and the bike's own entries follow.
+    alerts.savePath = defaults.filePath("renamed.cogbook");
+    ASSERT_TRUE(second->saveDocumentAs());
+    processPendingEvents();
+    EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 renamed"));
+    EXPECT_EQ(shown(secondLog, ServiceLogModel::PartColumn), QStringList{"renamed"});
+
+    // Edits in both outlines; Undo in the second log takes back the second's
+    // only, under the name the Edit menu gives it.
+    const ZRBicycleListPtr firstEntry = first->theBike()->childAtIndex(1);
+    const ZRBicycleListPtr secondEntry = second->theBike()->childAtIndex(0);
+    describe(first, firstEntry, "First changed");
+    describe(second, secondEntry, "Second changed");
+    EXPECT_EQ(shown(firstLog).back(), QStringLiteral("First changed"));
+    QApplication::setActiveWindow(secondLog);
+    validateMenu(&menu);
+    EXPECT_EQ(menuItemTitle(undoItem), "Undo Description Change");
+    press(secondLog, Qt::Key_Z);
+    EXPECT_EQ(shown(secondLog), QStringList{"Only"});
+    EXPECT_EQ(shown(firstLog).back(), QStringLiteral("First changed"));
+    press(secondLog, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(secondEntry->description(), "Second changed");
+
+    // Save goes to the document; Close closes the log alone.
+    ASSERT_TRUE(first->isDocumentEdited());
+    press(firstLog, Qt::Key_S);
+    EXPECT_FALSE(first->isDocumentEdited());
+    press(firstLog, Qt::Key_W);
+    EXPECT_FALSE(firstLog->isVisible());
+    EXPECT_TRUE(first->documentWindow()->isVisible());
+
+    // The costs and the due windows take the same keys.
+    perform(second, "showCostsByYear:");
+    perform(second, "showServiceDue:");
+    processPendingEvents();
+    for (QWidget* window : {static_cast<QWidget*>(second->costsByYearWindow()), static_cast<QWidget*>(second->serviceDueWindow())}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        describe(second, secondEntry, "Again");
+        press(window, Qt::Key_Z);
+        EXPECT_EQ(secondEntry->description(), "Second changed");
+        press(window, Qt::Key_W);
+        EXPECT_FALSE(window->isVisible());
+    }
+
+    const QPointer<ZRSWServiceLogWindow> gone = firstLog;
+    first->updateChangeCount(Document::ChangeCleared);
+    first->close();
+    processPendingEvents();
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_TRUE(secondLog->isVisible());
+    EXPECT_TRUE(second->documentWindow()->isVisible());
 }
 
 } // namespace

@@ -1,0 +1,44 @@
+#include "document/document_following_window.h"
+
+#include "document/MyDocument.h"
+#include "platform/side_windows.h"
+#include "platform/windows_menu.h"
+
+namespace cogbook {
+
+DocumentFollowingWindow::DocumentFollowingWindow(MyDocument* document, QWidget* parent)
+    : QWidget(parent, Qt::Window), document_(document) {
+    connect(document, &MyDocument::recordChanged, this, &DocumentFollowingWindow::recordChanged);
+    // The name stands in the title, and may stand in the rows (the bike's own entries).
+    connect(document, &Document::displayNameChanged, this, [this] {
+        retitle();
+        recordChanged();
+    });
+    attachWindowToDocument(this, document);
+}
+
+DocumentFollowingWindow::~DocumentFollowingWindow() {
+    removeWindowsItem(this);
+}
+
+void DocumentFollowingWindow::retitle() {
+    if (!document_) return;
+    const QString title = currentTitle();
+    setWindowTitle(title);
+    addWindowsItem(this, title);
+}
+
+void DocumentFollowingWindow::recordChanged() {
+    stale_ = !isVisible();
+    if (!stale_) refresh();
+}
+
+void DocumentFollowingWindow::showEvent(QShowEvent* event) {
+    if (stale_) {
+        stale_ = false;
+        refresh();
+    }
+    QWidget::showEvent(event);
+}
+
+} // namespace cogbook

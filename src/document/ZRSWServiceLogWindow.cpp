@@ -208,6 +208,13 @@ void ZRSWServiceLogWindow::refresh() {
     updateFooter();
 }
 
+void ZRSWServiceLogWindow::notesChanged(const std::vector<ZRBicycleListPtr>& items) {
+    for (const ZRBicycleListPtr& item : items) model_->notesChanged(*item);
+    if (const MyDocument* document = followedDocument()) notesTypedAt_ = document->lastTimeNotesViewTextChanged();
+    // The filter may show more rows, or fewer.
+    updateFooter();
+}
+
 void ZRSWServiceLogWindow::applyFilter() {
     bool readable = true;
     const QDate from = boundOf(fromField_, readable);

@@ -46,6 +46,9 @@ public:
 
 protected:
     QString currentTitle() const override;
+    // Only the notes' rows change: a hundred thousand rows are not made again
+    // for each run of keystrokes.
+    void notesChanged(const std::vector<ZRBicycleListPtr>& items) override;
     void changeEvent(QEvent* event) override;
 
 private:

@@ -29,9 +29,16 @@ void DocumentFollowingWindow::retitle() {
 }
 
 void DocumentFollowingWindow::recordChanged() {
-    stale_ = !isVisible();
-    if (!stale_) refresh();
+    // Hidden, it catches up in full as it shows again.
+    stale_ = stale_ || !isVisible();
+    if (stale_) return;
+    if (const std::vector<ZRBicycleListPtr>* notes = document_ ? document_->changedNotesOnly() : nullptr)
+        notesChanged(*notes);
+    else
+        refresh();
 }
+
+void DocumentFollowingWindow::notesChanged(const std::vector<ZRBicycleListPtr>&) {}
 
 void DocumentFollowingWindow::showEvent(QShowEvent* event) {
     if (stale_) {

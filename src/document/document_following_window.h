@@ -9,6 +9,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <vector>
+
+#include "model/ZRBicycleList.h"
+
 namespace cogbook {
 
 class MyDocument;
@@ -29,6 +33,9 @@ protected:
     MyDocument* followedDocument() const { return document_; }
     // The title for the document's name as it is now.
     virtual QString currentTitle() const = 0;
+    // While the window shows, the notes of ITEMS changed and nothing else: by
+    // default nothing to do (the window shows no notes).
+    virtual void notesChanged(const std::vector<ZRBicycleListPtr>& items);
     // Titles the window afresh; the window's own constructor calls it once.
     void retitle();
 

@@ -115,6 +115,33 @@ void BM_ServiceLogFollowsAChange(benchmark::State& state) {
 }
 BENCHMARK(BM_ServiceLogFollowsAChange)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// One entry's notes typed into, a keystroke per event within one undo step:
+// the open log updates that entry's row only.
+void BM_ServiceLogFollowsNotesTyped(benchmark::State& state) {
+    OpenServiceRecord record;
+    MyDocument* document = record.document;
+    if (document == nullptr) {
+        state.SkipWithError("the record did not open");
+        return;
+    }
+    ZRSWServiceLogWindow log(document);
+    log.showWindow();
+    QApplication::processEvents();
+    const ZRBicycleListPtr entry = document->theBike()->childAtIndex(500)->childAtIndex(5)->childAtIndex(5);
+    document->focusOnItemByExtendingSelection(entry.get(), false);
+    // The first keystroke opens the undo step, which the log follows in full.
+    Application::performAsOneEvent([&] { document->notesView()->insertPlainText(QStringLiteral("x")); });
+    QApplication::processEvents();
+    for (auto _ : state) {
+        Application::performAsOneEvent([&] { document->notesView()->insertPlainText(QStringLiteral("x")); });
+        QApplication::processEvents();
+    }
+    const ServiceLogModel* rows = log.logModel();
+    if (!rows->index(rows->rowOfEntry(entry.get()), ServiceLogModel::NotesColumn).data(Qt::ToolTipRole).toString().contains(QStringLiteral("xxx")))
+        state.SkipWithError("the notes did not reach the log");
+}
+BENCHMARK(BM_ServiceLogFollowsNotesTyped)->Unit(benchmark::kMillisecond)->Iterations(20);
+
 } // namespace
 } // namespace cogbook
 

@@ -249,6 +249,12 @@ public:
     // again): the views that show it catch up. SERVICE_STATE false: nothing
     // that what is due or the costs depend on changed.
     void noteRecordChanged(bool serviceState = true);
+    // While the record announces a change: the items whose notes alone
+    // changed, when nothing else did since the last announcement (a view
+    // may then update just their rows); null when anything may have changed.
+    const std::vector<ZRBicycleListPtr>* changedNotesOnly() const {
+        return changedNotesOnly_ ? &*changedNotesOnly_ : nullptr;
+    }
 
     // Service due, its bar and the service log as CSV (MyDocumentServiceDue.cpp, MyDocumentCsv.cpp).
     // The document's Service Due list, made on first use, shown and raised.
@@ -428,6 +434,10 @@ private:
     mutable long long serviceDueDay_ = 0;
     mutable std::optional<ServiceCosts> serviceCosts_;
     bool recordChangePending_ = false;
+    std::optional<std::vector<ZRBicycleListPtr>> changedNotesOnly_;
+    // ITEM's notes changed, nothing else: announced as a change of the record
+    // (see changedNotesOnly).
+    void noteNotesChanged(const ZRBicycleListPtr& item);
 
     // Service due, its bar and CSV.
     void installServiceCommands();

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+
 #include "document/document_support.h"
 #include "foundation/hooks.h"
 #include "foundation/undo_manager.h"
@@ -112,9 +114,8 @@ void MyDocument::_newNotesForItemWithUndo(const std::string& notes, const ZRBicy
     }
     item->setNotes(notes);
     // Most keystrokes add to a step already open, which announces nothing:
-    // the views that show notes are told here. What is due and the costs
-    // do not depend on notes.
-    noteRecordChanged(false);
+    // the views that show notes are told here.
+    noteNotesChanged(item);
     // Undo and redo change the notes behind the pane's back: the pane shows
     // what the item holds, or the next keystroke would write the old text
     // back over them.
@@ -123,6 +124,18 @@ void MyDocument::_newNotesForItemWithUndo(const std::string& notes, const ZRBicy
         notesView_->moveCursor(QTextCursor::End);
     }
     if (markerChanges && bikeTable_) bikeTable_->viewport()->update();
+}
+
+void MyDocument::noteNotesChanged(const ZRBicycleListPtr& item) {
+    // Notes alone so far in this event's change, or a change of anything.
+    std::optional<std::vector<ZRBicycleListPtr>> notes =
+        recordChangePending_ ? std::move(changedNotesOnly_) : std::vector<ZRBicycleListPtr>{};
+    // What is due and the costs do not depend on notes.
+    noteRecordChanged(false);
+    changedNotesOnly_ = std::move(notes);
+    if (!changedNotesOnly_) return;
+    if (std::find(changedNotesOnly_->begin(), changedNotesOnly_->end(), item) == changedNotesOnly_->end())
+        changedNotesOnly_->push_back(item);
 }
 
 bool MyDocument::eventFilter(QObject* watched, QEvent* event) {

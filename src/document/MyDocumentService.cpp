@@ -46,11 +46,13 @@ void MyDocument::noteRecordChanged(bool serviceState) {
         serviceDue_.reset();
         serviceCosts_.reset();
     }
+    changedNotesOnly_.reset();
     if (recordChangePending_ || ending_) return;
     recordChangePending_ = true;
     QTimer::singleShot(0, this, [this] {
         recordChangePending_ = false;
         if (!ending_) emit recordChanged();
+        changedNotesOnly_.reset();
     });
 }
 

@@ -34,7 +34,7 @@ void MyDocument::showServiceDue() {
         serviceDueWindow_ = new ZRSWServiceDueWindow(this);
     } else {
         // What is due moves with the calendar as well as with the record.
-        serviceDueWindow_->reload();
+        serviceDueWindow_->refresh();
     }
     serviceDueWindow_->show();
     serviceDueWindow_->raise();

@@ -1,10 +1,6 @@
 #include "document/ZRSWBikeDetailsSheet.h"
 
-#include <QDialog>
 #include <QRegularExpressionValidator>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 #include <algorithm>
 #include <utility>
@@ -16,21 +12,11 @@
 
 namespace cogbook {
 
-ZRSWBikeDetailsSheet::ZRSWBikeDetailsSheet(QWidget* window) : window_(window) {}
+ZRSWBikeDetailsSheet::ZRSWBikeDetailsSheet(QWidget* window) : WindowModalSheet(window) {}
 
-ZRSWBikeDetailsSheet::~ZRSWBikeDetailsSheet() {
-    // A sheet whose window has gone went with it. Ending with its owner, it
-    // hands nothing over.
-    completion_ = nullptr;
-    delete sheet_.data();
-}
-
-void ZRSWBikeDetailsSheet::loadSheet() {
-    auto* sheet = new QDialog(window_);
+WindowModalSheet::Buttons ZRSWBikeDetailsSheet::loadInterface(QDialog* sheet) {
     Ui::ZRSWBikeDetails ui;
     ui.setupUi(sheet);
-    sheet->setWindowModality(Qt::WindowModal);
-    sheet_ = sheet;
     nameField_ = ui.nameField;
     descriptionField_ = ui.descriptionField;
     notesField_ = ui.notesField;
@@ -54,22 +40,11 @@ void ZRSWBikeDetailsSheet::loadSheet() {
             currencyField_->lineEdit()->setCursorPosition(cursor);
         }
     });
-    okayButton_ = ui.okayButton;
-    cancelButton_ = ui.cancelButton;
-    connect(okayButton_, &QPushButton::clicked, this, &ZRSWBikeDetailsSheet::okay);
-    connect(cancelButton_, &QPushButton::clicked, sheet, &QDialog::reject);
-    connect(sheet, &QDialog::finished, this, &ZRSWBikeDetailsSheet::sheetDidEnd);
+    return {ui.okayButton, ui.cancelButton};
 }
 
-bool ZRSWBikeDetailsSheet::isShowing() const { return sheet_ && sheet_->isVisible(); }
-
 void ZRSWBikeDetailsSheet::beginSheet(const QString& name, const BikeDetails& details, Completion completion) {
-    if (isShowing()) {
-        sheet_->raise();
-        sheet_->activateWindow();
-        return;
-    }
-    if (!sheet_) loadSheet();
+    if (bringForwardOrLoad()) return;
     nameField_->setText(name);
     nameField_->setCursorPosition(0);
     descriptionField_->setText(details.description);
@@ -79,10 +54,11 @@ void ZRSWBikeDetailsSheet::beginSheet(const QString& name, const BikeDetails& de
     currencyField_->setEditText(details.currency);
     problemLabel_->clear();
     problemLabel_->hide();
-    okayed_ = false;
-    completion_ = std::move(completion);
     descriptionField_->setFocus();
-    sheet_->open();
+    openSheet([this, completion = std::move(completion)] {
+        completion(BikeDetails{descriptionField_->text(), notesField_->toPlainText(),
+                               unitField_->currentData().toString(), currencyField_->currentText().trimmed().toUpper()});
+    });
 }
 
 void ZRSWBikeDetailsSheet::okay() {
@@ -94,16 +70,7 @@ void ZRSWBikeDetailsSheet::okay() {
         currencyField_->setFocus();
         return;
     }
-    okayed_ = true;
-    sheet_->accept();
-}
-
-void ZRSWBikeDetailsSheet::sheetDidEnd(int result) {
-    // Taken before it runs: what it does may begin the sheet again.
-    Completion completion = std::exchange(completion_, nullptr);
-    if (result != QDialog::Accepted || !completion || !std::exchange(okayed_, false)) return;
-    completion(BikeDetails{descriptionField_->text(), notesField_->toPlainText(), unitField_->currentData().toString(),
-                           currencyField_->currentText().trimmed().toUpper()});
+    endWithOkay();
 }
 
 } // namespace cogbook

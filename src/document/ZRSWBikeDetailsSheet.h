@@ -7,16 +7,14 @@
 #pragma once
 
 #include <QComboBox>
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QObject>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QString>
 
 #include <functional>
+
+#include "document/window_modal_sheet.h"
 
 namespace cogbook {
 
@@ -29,46 +27,35 @@ struct BikeDetails {
     QString currency;
 };
 
-class ZRSWBikeDetailsSheet : public QObject {
+class ZRSWBikeDetailsSheet : public WindowModalSheet {
     Q_OBJECT
 public:
     explicit ZRSWBikeDetailsSheet(QWidget* window);
-    ~ZRSWBikeDetailsSheet() override;
 
     using Completion = std::function<void(const BikeDetails&)>;
     // Shows NAME and DETAILS over the window; COMPLETION runs when the user
     // chooses OK. A sheet already showing is brought forward, unchanged.
     void beginSheet(const QString& name, const BikeDetails& details, Completion completion);
-    bool isShowing() const;
 
-    // Loaded on first use; null before.
-    QDialog* sheet() const { return sheet_; }
     QLineEdit* nameField() const { return nameField_; }
     QLineEdit* descriptionField() const { return descriptionField_; }
     QPlainTextEdit* notesField() const { return notesField_; }
     QComboBox* unitField() const { return unitField_; }
     QComboBox* currencyField() const { return currencyField_; }
     QLabel* problemLabel() const { return problemLabel_; }
-    QPushButton* okayButton() const { return okayButton_; }
-    QPushButton* cancelButton() const { return cancelButton_; }
+
+protected:
+    Buttons loadInterface(QDialog* sheet) override;
+    // Refused while the currency is no code.
+    void okay() override;
 
 private:
-    void loadSheet();
-    void okay();
-    void sheetDidEnd(int result);
-
-    QPointer<QWidget> window_;
-    QPointer<QDialog> sheet_;
     QPointer<QLineEdit> nameField_;
     QPointer<QLineEdit> descriptionField_;
     QPointer<QPlainTextEdit> notesField_;
     QPointer<QComboBox> unitField_;
     QPointer<QComboBox> currencyField_;
     QPointer<QLabel> problemLabel_;
-    QPointer<QPushButton> okayButton_;
-    QPointer<QPushButton> cancelButton_;
-    Completion completion_;
-    bool okayed_ = false;
 };
 
 } // namespace cogbook

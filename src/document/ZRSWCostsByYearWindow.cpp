@@ -10,7 +10,6 @@
 #include "document/MyDocument.h"
 #include "model/service_costs.h"
 #include "platform/currency_text.h"
-#include "platform/windows_menu.h"
 
 namespace cogbook {
 
@@ -30,7 +29,7 @@ std::map<long long, YearCosts> yearCostsOf(const ZRBicycleList& bike) {
 }
 
 ZRSWCostsByYearWindow::ZRSWCostsByYearWindow(MyDocument* document)
-    : QWidget(nullptr, Qt::Window), document_(document) {
+    : DocumentFollowingWindow(document, nullptr) {
     setObjectName(QStringLiteral("costsByYearWindow"));
     resize(640, 360);
 
@@ -63,29 +62,15 @@ ZRSWCostsByYearWindow::ZRSWCostsByYearWindow(MyDocument* document)
 
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
-    connect(document, &MyDocument::recordChanged, this, [this] {
-        if (isVisible())
-            refresh();
-        else
-            stale_ = true;
-    });
-    connect(document, &Document::displayNameChanged, this, &ZRSWCostsByYearWindow::retitle);
     retitle();
-}
-
-ZRSWCostsByYearWindow::~ZRSWCostsByYearWindow() {
-    removeWindowsItem(this);
 }
 
 QString ZRSWCostsByYearWindow::titleForBike(const QString& bikeName) {
     return tr("Costs by Year \u2014 %1").arg(bikeName);
 }
 
-void ZRSWCostsByYearWindow::retitle() {
-    if (!document_) return;
-    const QString title = titleForBike(document_->bikeName());
-    setWindowTitle(title);
-    addWindowsItem(this, title);
+QString ZRSWCostsByYearWindow::currentTitle() const {
+    return titleForBike(followedDocument()->bikeName());
 }
 
 void ZRSWCostsByYearWindow::showWindow() {
@@ -95,22 +80,16 @@ void ZRSWCostsByYearWindow::showWindow() {
     pages_->currentWidget() == emptyLabel_ ? emptyLabel_->setFocus() : table_->setFocus();
 }
 
-void ZRSWCostsByYearWindow::showEvent(QShowEvent* event) {
-    if (stale_) refresh();
-    QWidget::showEvent(event);
-}
-
 bool ZRSWCostsByYearWindow::isShowingEmptyState() const {
     return pages_->currentWidget() == emptyLabel_;
 }
 
 void ZRSWCostsByYearWindow::refresh() {
-    stale_ = false;
     std::map<long long, YearCosts> years;
     QString currency;
-    if (document_ && !document_->isEnding() && document_->theBike()) {
-        years = yearCostsOf(*document_->theBike());
-        currency = QString::fromStdString(document_->theBike()->currency().value_or(std::string()));
+    if (const MyDocument* document = followedDocument(); document && !document->isEnding() && document->theBike()) {
+        years = yearCostsOf(*document->theBike());
+        currency = QString::fromStdString(document->theBike()->currency().value_or(std::string()));
     }
     const QLocale locale;
     std::vector<BarChartValue> bars;

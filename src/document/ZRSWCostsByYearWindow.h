@@ -1,17 +1,16 @@
 // What the bike has cost year by year: a small table (year, cost, entries
 // with a cost) beside a bar chart of the same totals, following every change
 // of the record. A record without costs says so instead. The document owns
-// the window; it closes with the document.
+// the window.
 #pragma once
 
 #include <QLabel>
-#include <QPointer>
 #include <QStackedWidget>
 #include <QTableWidget>
-#include <QWidget>
 
 #include <map>
 
+#include "document/document_following_window.h"
 #include "platform/bar_chart.h"
 
 namespace cogbook {
@@ -28,16 +27,15 @@ struct YearCosts {
 // how many entries carry a cost in each year.
 std::map<long long, YearCosts> yearCostsOf(const ZRBicycleList& bike);
 
-class ZRSWCostsByYearWindow : public QWidget {
+class ZRSWCostsByYearWindow : public DocumentFollowingWindow {
     Q_OBJECT
 public:
     explicit ZRSWCostsByYearWindow(MyDocument* document);
-    ~ZRSWCostsByYearWindow() override;
 
     void showWindow();
     // "Costs by Year — Road bike".
     static QString titleForBike(const QString& bikeName);
-    void refresh();
+    void refresh() override;
 
     QTableWidget* table() const { return table_; }
     BarChart* chart() const { return chart_; }
@@ -45,18 +43,14 @@ public:
     bool isShowingEmptyState() const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    QString currentTitle() const override;
 
 private:
-    void retitle();
-
-    QPointer<MyDocument> document_;
     QStackedWidget* pages_ = nullptr;
     QLabel* emptyLabel_ = nullptr;
     QWidget* costsPage_ = nullptr;
     QTableWidget* table_ = nullptr;
     BarChart* chart_ = nullptr;
-    bool stale_ = true;
 };
 
 } // namespace cogbook

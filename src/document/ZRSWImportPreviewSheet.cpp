@@ -28,44 +28,24 @@ QString pathText(const std::vector<std::string>& path) {
 
 } // namespace
 
-ZRSWImportPreviewSheet::ZRSWImportPreviewSheet(QWidget* window, QObject* owner) : QObject(owner), window_(window) {}
+ZRSWImportPreviewSheet::ZRSWImportPreviewSheet(QWidget* window, QObject* owner) : WindowModalSheet(window, owner) {}
 
-ZRSWImportPreviewSheet::~ZRSWImportPreviewSheet() {
-    // Ending with its owner, the sheet imports nothing.
-    completion_ = nullptr;
-    delete sheet_.data();
-}
-
-void ZRSWImportPreviewSheet::loadSheet() {
-    auto* sheet = new QDialog(window_);
+WindowModalSheet::Buttons ZRSWImportPreviewSheet::loadInterface(QDialog* sheet) {
     Ui::ZRSWImportPreview ui;
     ui.setupUi(sheet);
-    sheet->setWindowModality(Qt::WindowModal);
-    sheet_ = sheet;
     summary_ = ui.summaryLabel;
     entries_ = ui.entriesList;
     parts_ = ui.partsList;
     badRows_ = ui.badRowsList;
     goodRowsOnly_ = ui.goodRowsOnlyBox;
-    import_ = ui.importButton;
-    cancel_ = ui.cancelButton;
     partsLabel_ = ui.partsLabel;
     badRowsLabel_ = ui.badRowsLabel;
-    connect(import_, &QPushButton::clicked, sheet, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, sheet, &QDialog::reject);
     connect(goodRowsOnly_, &QCheckBox::toggled, this, &ZRSWImportPreviewSheet::updateImportButton);
-    connect(sheet, &QDialog::finished, this, &ZRSWImportPreviewSheet::sheetDidEnd);
+    return {ui.importButton, ui.cancelButton};
 }
 
-bool ZRSWImportPreviewSheet::isShowing() const { return sheet_ && sheet_->isVisible(); }
-
 void ZRSWImportPreviewSheet::beginSheet(const QString& fileName, const ServiceImportPlan& plan, Completion completion) {
-    if (isShowing()) {
-        sheet_->raise();
-        sheet_->activateWindow();
-        return;
-    }
-    if (!sheet_) loadSheet();
+    if (bringForwardOrLoad()) return;
     hasEntries_ = !plan.entries.empty();
     hasBadRows_ = !plan.badRows.empty();
 
@@ -108,23 +88,20 @@ void ZRSWImportPreviewSheet::beginSheet(const QString& fileName, const ServiceIm
     }
     summary_->setText(summary);
     updateImportButton();
-    completion_ = std::move(completion);
     (hasEntries_ ? entries_ : badRows_)->setFocus();
-    sheet_->open();
+    openSheet(std::move(completion));
 }
 
 void ZRSWImportPreviewSheet::updateImportButton() {
     const bool enabled = hasEntries_ && (!hasBadRows_ || goodRowsOnly_->isChecked());
-    import_->setEnabled(enabled);
+    importButton()->setEnabled(enabled);
     // With Import off, Return must not reach it: Cancel is the default then.
-    import_->setDefault(enabled);
-    cancel_->setDefault(!enabled);
+    importButton()->setDefault(enabled);
+    cancelButton()->setDefault(!enabled);
 }
 
-void ZRSWImportPreviewSheet::sheetDidEnd(int result) {
-    Completion completion = std::exchange(completion_, nullptr);
-    if (result != QDialog::Accepted || !completion || !import_->isEnabled()) return;
-    completion();
+void ZRSWImportPreviewSheet::okay() {
+    if (importButton()->isEnabled()) endWithOkay();
 }
 
 } // namespace cogbook

@@ -7,62 +7,53 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
-#include <QObject>
-#include <QPointer>
-#include <QPushButton>
 #include <QString>
 
 #include <functional>
 
+#include "document/window_modal_sheet.h"
 #include "model/service_csv.h"
 
 namespace cogbook {
 
-class ZRSWImportPreviewSheet : public QObject {
+class ZRSWImportPreviewSheet : public WindowModalSheet {
     Q_OBJECT
 public:
     // Over WINDOW; ends with OWNER.
     ZRSWImportPreviewSheet(QWidget* window, QObject* owner);
-    ~ZRSWImportPreviewSheet() override;
 
     using Completion = std::function<void()>;
     // Shows PLAN, read from the file FILENAME, over the window. A sheet
     // already showing is brought forward, unchanged.
     void beginSheet(const QString& fileName, const ServiceImportPlan& plan, Completion completion);
-    bool isShowing() const;
 
-    // Loaded on first use; null before.
-    QDialog* sheet() const { return sheet_; }
     QLabel* summaryLabel() const { return summary_; }
     QListWidget* entriesList() const { return entries_; }
     QListWidget* partsList() const { return parts_; }
     QListWidget* badRowsList() const { return badRows_; }
     QCheckBox* goodRowsOnlyBox() const { return goodRowsOnly_; }
-    QPushButton* importButton() const { return import_; }
-    QPushButton* cancelButton() const { return cancel_; }
+    // The sheet's OK.
+    QPushButton* importButton() const { return okayButton(); }
+
+protected:
+    Buttons loadInterface(QDialog* sheet) override;
+    // Import does nothing while it is off.
+    void okay() override;
 
 private:
-    void loadSheet();
     void updateImportButton();
-    void sheetDidEnd(int result);
 
-    QPointer<QWidget> window_;
-    QPointer<QDialog> sheet_;
     QPointer<QLabel> summary_;
     QPointer<QListWidget> entries_;
     QPointer<QListWidget> parts_;
     QPointer<QListWidget> badRows_;
     QPointer<QCheckBox> goodRowsOnly_;
-    QPointer<QPushButton> import_;
-    QPointer<QPushButton> cancel_;
     QWidget* partsLabel_ = nullptr;
     QWidget* badRowsLabel_ = nullptr;
     bool hasEntries_ = false;
     bool hasBadRows_ = false;
-    Completion completion_;
 };
 
 } // namespace cogbook

@@ -27,7 +27,7 @@ enum Column { kPartListColumn, kStateListColumn, kDueListColumn, kLastServiceLis
 } // namespace
 
 ZRSWServiceDueWindow::ZRSWServiceDueWindow(MyDocument* document)
-    : QWidget(document->documentWindow(), Qt::Window), document_(document), pages_(new QStackedWidget(this)),
+    : DocumentFollowingWindow(document, document->documentWindow()), pages_(new QStackedWidget(this)),
       list_(new QTreeWidget), empty_(new QLabel) {
     setObjectName(QStringLiteral("serviceDueWindow"));
     setAccessibleName(tr("Service Due"));
@@ -65,14 +65,9 @@ ZRSWServiceDueWindow::ZRSWServiceDueWindow(MyDocument* document)
     // Escape closes the list, as it does a panel.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-    auto* close = new QShortcut(QKeySequence::Close, this, nullptr, nullptr, Qt::WindowShortcut);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
 
     resize(640, 320);
-    connect(document, &MyDocument::recordChanged, this, &ZRSWServiceDueWindow::reload);
-    connect(document, &Document::displayNameChanged, this, &ZRSWServiceDueWindow::updateTitle);
-    updateTitle();
-    reload();
+    retitle();
 }
 
 bool ZRSWServiceDueWindow::showsList() const { return pages_->currentWidget() == list_; }
@@ -90,19 +85,20 @@ QString ZRSWServiceDueWindow::stateText(const PartDue& due) {
     return tr("Unknown");
 }
 
-void ZRSWServiceDueWindow::updateTitle() {
-    if (document_) setWindowTitle(tr("Service Due — %1").arg(document_->displayName()));
+QString ZRSWServiceDueWindow::currentTitle() const {
+    return tr("Service Due — %1").arg(followedDocument()->displayName());
 }
 
-void ZRSWServiceDueWindow::reload() {
-    if (!document_ || document_->isEnding()) return;
-    const ServiceDueOverview& overview = document_->serviceDue();
+void ZRSWServiceDueWindow::refresh() {
+    const MyDocument* document = followedDocument();
+    if (!document || document->isEnding()) return;
+    const ServiceDueOverview& overview = document->serviceDue();
     const ZRBicycleListPtr chosen = partOfItem(list_->currentItem());
     const bool listHadFocus = list_->hasFocus() || empty_->hasFocus();
     list_->clear();
     parts_.clear();
     const QLocale locale;
-    const DistanceUnit unit = recordDistanceUnit(*document_->theBike());
+    const DistanceUnit unit = recordDistanceUnit(*document->theBike());
     QTreeWidgetItem* toChoose = nullptr;
     QList<QTreeWidgetItem*> rows;
     rows.reserve(static_cast<qsizetype>(overview.parts.size()));
@@ -153,21 +149,22 @@ ZRBicycleListPtr ZRSWServiceDueWindow::partOfItem(const QTreeWidgetItem* item) c
 }
 
 void ZRSWServiceDueWindow::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) reload();
+    DocumentFollowingWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) refresh();
 }
 
 void ZRSWServiceDueWindow::chooseItem(QTreeWidgetItem* item) {
-    if (!document_ || item == nullptr) return;
+    MyDocument* document = followedDocument();
+    if (!document || item == nullptr) return;
     // Only a part still listed is looked for: the list follows the record.
     const ZRBicycleListPtr part = partOfItem(item);
-    if (!part || document_->serviceDue().find(*part) == nullptr) return;
-    DocumentWindow* window = document_->documentWindow();
+    if (!part || document->serviceDue().find(*part) == nullptr) return;
+    DocumentWindow* window = document->documentWindow();
     if (window == nullptr) return;
-    document_->focusOnItemByExtendingSelection(part.get(), false);
+    document->focusOnItemByExtendingSelection(part.get(), false);
     window->raise();
     window->activateWindow();
-    window->makeFirstResponder(document_->bikeTable());
+    window->makeFirstResponder(document->bikeTable());
 }
 
 } // namespace cogbook

@@ -5,12 +5,10 @@
 // selected in the outline.
 #pragma once
 
-#include <QPointer>
-#include <QWidget>
-
 #include <memory>
 #include <vector>
 
+#include "document/document_following_window.h"
 #include "model/ZRBicycleList.h"
 
 class QLabel;
@@ -23,7 +21,7 @@ namespace cogbook {
 class MyDocument;
 struct PartDue;
 
-class ZRSWServiceDueWindow : public QWidget {
+class ZRSWServiceDueWindow : public DocumentFollowingWindow {
     Q_OBJECT
 public:
     // A window of its own, ending with DOCUMENT's window (its parent).
@@ -41,10 +39,10 @@ public:
 
     // The rows again, from the document's current service state; the
     // chosen part stays chosen while it is listed.
-    void reload();
-    void updateTitle();
+    void refresh() override;
 
 protected:
+    QString currentTitle() const override;
     // The states' colours are chosen for the palette: a new one (a dark
     // desktop theme chosen meanwhile) has them chosen again.
     void changeEvent(QEvent* event) override;
@@ -54,7 +52,6 @@ private:
     // The part ITEM lists, while it is alive.
     ZRBicycleListPtr partOfItem(const QTreeWidgetItem* item) const;
 
-    QPointer<MyDocument> document_;
     QStackedWidget* pages_;
     QTreeWidget* list_;
     QLabel* empty_;

@@ -12,42 +12,23 @@
 
 namespace cogbook {
 
-ZRSWServiceIntervalSheet::ZRSWServiceIntervalSheet(QWidget* window) : window_(window) {}
+ZRSWServiceIntervalSheet::ZRSWServiceIntervalSheet(QWidget* window) : WindowModalSheet(window) {}
 
-ZRSWServiceIntervalSheet::~ZRSWServiceIntervalSheet() {
-    completion_ = nullptr;
-    delete sheet_.data();
-}
-
-void ZRSWServiceIntervalSheet::loadSheet() {
-    auto* sheet = new QDialog(window_);
+WindowModalSheet::Buttons ZRSWServiceIntervalSheet::loadInterface(QDialog* sheet) {
     Ui::ZRSWServiceInterval ui;
     ui.setupUi(sheet);
-    sheet->setWindowModality(Qt::WindowModal);
-    sheet_ = sheet;
     partLabel_ = ui.partLabel;
     daysField_ = ui.daysField;
     distanceField_ = ui.distanceField;
     unitLabel_ = ui.unitLabel;
     problemLabel_ = ui.problemLabel;
-    okayButton_ = ui.okayButton;
-    cancelButton_ = ui.cancelButton;
     problemLabel_->hide();
-    connect(okayButton_, &QPushButton::clicked, this, &ZRSWServiceIntervalSheet::okay);
-    connect(cancelButton_, &QPushButton::clicked, sheet, &QDialog::reject);
-    connect(sheet, &QDialog::finished, this, &ZRSWServiceIntervalSheet::sheetDidEnd);
+    return {ui.okayButton, ui.cancelButton};
 }
-
-bool ZRSWServiceIntervalSheet::isShowing() const { return sheet_ && sheet_->isVisible(); }
 
 void ZRSWServiceIntervalSheet::beginSheet(const QString& part, const QString& unit, const ServiceInterval& interval,
                                           Completion completion) {
-    if (isShowing()) {
-        sheet_->raise();
-        sheet_->activateWindow();
-        return;
-    }
-    if (!sheet_) loadSheet();
+    if (bringForwardOrLoad()) return;
     const QLocale locale;
     partLabel_->setText(tr("How often “%1” wants service:").arg(part));
     daysField_->setText(interval.days ? locale.toString(static_cast<qlonglong>(*interval.days)) : QString());
@@ -56,15 +37,13 @@ void ZRSWServiceIntervalSheet::beginSheet(const QString& part, const QString& un
     distanceField_->setAccessibleName(tr("Interval in %1").arg(unit));
     problemLabel_->clear();
     problemLabel_->hide();
-    completion_ = std::move(completion);
-    accepted_.reset();
     daysField_->selectAll();
     daysField_->setFocus();
-    sheet_->open();
+    openSheet([this, completion = std::move(completion)] { completion(accepted_); });
 }
 
 ZRSWServiceIntervalSheet::Reading ZRSWServiceIntervalSheet::reading() const {
-    if (!sheet_) return {};
+    if (!sheet()) return {};
     const QLocale locale;
     ServiceInterval interval;
     if (const QString days = daysField_->text().trimmed(); !days.isEmpty()) {
@@ -93,15 +72,8 @@ void ZRSWServiceIntervalSheet::okay() {
         problemLabel_->show();
         return;
     }
-    accepted_ = read.interval;
-    sheet_->accept();
-}
-
-void ZRSWServiceIntervalSheet::sheetDidEnd(int result) {
-    Completion completion = std::exchange(completion_, nullptr);
-    const std::optional<ServiceInterval> accepted = std::exchange(accepted_, std::nullopt);
-    if (result != QDialog::Accepted || !completion || !accepted) return;
-    completion(*accepted);
+    accepted_ = *read.interval;
+    endWithOkay();
 }
 
 } // namespace cogbook

@@ -5,17 +5,15 @@
 // Escape hands over nothing.
 #pragma once
 
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QObject>
-#include <QPointer>
-#include <QPushButton>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+
+#include "document/window_modal_sheet.h"
 
 namespace cogbook {
 
@@ -25,17 +23,15 @@ struct ServiceInterval {
     bool operator==(const ServiceInterval&) const = default;
 };
 
-class ZRSWServiceIntervalSheet : public QObject {
+class ZRSWServiceIntervalSheet : public WindowModalSheet {
     Q_OBJECT
 public:
     explicit ZRSWServiceIntervalSheet(QWidget* window);
-    ~ZRSWServiceIntervalSheet() override;
 
     using Completion = std::function<void(const ServiceInterval&)>;
     // Shows PART's INTERVAL, distances in UNIT ("km", "mi"). A sheet already
     // showing is brought forward, unchanged.
     void beginSheet(const QString& part, const QString& unit, const ServiceInterval& interval, Completion completion);
-    bool isShowing() const;
 
     // The fields' values, or the reason they are none, in words.
     struct Reading {
@@ -44,29 +40,23 @@ public:
     };
     Reading reading() const;
 
-    QDialog* sheet() const { return sheet_; }
     QLineEdit* daysField() const { return daysField_; }
     QLineEdit* distanceField() const { return distanceField_; }
     QLabel* problemLabel() const { return problemLabel_; }
-    QPushButton* okayButton() const { return okayButton_; }
-    QPushButton* cancelButton() const { return cancelButton_; }
+
+protected:
+    Buttons loadInterface(QDialog* sheet) override;
+    // Refused, with a word of why, while either field holds no fit value.
+    void okay() override;
 
 private:
-    void loadSheet();
-    void okay();
-    void sheetDidEnd(int result);
-
-    QPointer<QWidget> window_;
-    QPointer<QDialog> sheet_;
     QPointer<QLabel> partLabel_;
     QPointer<QLineEdit> daysField_;
     QPointer<QLineEdit> distanceField_;
     QPointer<QLabel> unitLabel_;
     QPointer<QLabel> problemLabel_;
-    QPointer<QPushButton> okayButton_;
-    QPointer<QPushButton> cancelButton_;
-    Completion completion_;
-    std::optional<ServiceInterval> accepted_;
+    // The values OK took.
+    ServiceInterval accepted_;
 };
 
 } // namespace cogbook

@@ -11,7 +11,6 @@
 #include "platform/date_picker.h"
 #include "platform/date_text.h"
 #include "platform/legible_colors.h"
-#include "platform/windows_menu.h"
 
 namespace cogbook {
 
@@ -55,25 +54,9 @@ bool isInTree(const ZRBicycleList& entry, const ZRBicycleList* bike) {
 
 } // namespace
 
-ZRSWServiceLogWindow::ZRSWServiceLogWindow(MyDocument* document) : QWidget(nullptr, Qt::Window), document_(document) {
+ZRSWServiceLogWindow::ZRSWServiceLogWindow(MyDocument* document) : DocumentFollowingWindow(document, nullptr) {
     buildInterface();
     retitle();
-    connect(document, &MyDocument::recordChanged, this, [this] {
-        if (isVisible())
-            refresh();
-        else
-            stale_ = true;
-    });
-    // The bike's name stands in the title and in the part of its own entries.
-    connect(document, &Document::displayNameChanged, this, [this] {
-        retitle();
-        stale_ = true;
-        if (isVisible()) refresh();
-    });
-}
-
-ZRSWServiceLogWindow::~ZRSWServiceLogWindow() {
-    removeWindowsItem(this);
 }
 
 QString ZRSWServiceLogWindow::titleForBike(const QString& bikeName) {
@@ -185,30 +168,23 @@ void ZRSWServiceLogWindow::showWindow() {
     table_->setFocus(Qt::OtherFocusReason);
 }
 
-void ZRSWServiceLogWindow::showEvent(QShowEvent* event) {
-    if (stale_) refresh();
-    QWidget::showEvent(event);
-}
-
 void ZRSWServiceLogWindow::changeEvent(QEvent* event) {
     // Notes typed in a quick run change the record without a new undo step,
     // and so without a change announced: coming back to the log catches up.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && document_ &&
-        document_->lastTimeNotesViewTextChanged() != notesTypedAt_)
+    MyDocument* document = followedDocument();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && document &&
+        document->lastTimeNotesViewTextChanged() != notesTypedAt_)
         refresh();
-    QWidget::changeEvent(event);
+    DocumentFollowingWindow::changeEvent(event);
 }
 
-void ZRSWServiceLogWindow::retitle() {
-    if (!document_) return;
-    const QString title = titleForBike(document_->bikeName());
-    setWindowTitle(title);
-    addWindowsItem(this, title);
+QString ZRSWServiceLogWindow::currentTitle() const {
+    return titleForBike(followedDocument()->bikeName());
 }
 
 void ZRSWServiceLogWindow::refresh() {
-    stale_ = false;
-    if (!document_ || document_->isEnding() || document_->theBike() == nullptr) {
+    MyDocument* document = followedDocument();
+    if (!document || document->isEnding() || document->theBike() == nullptr) {
         model_->clear();
         updateFooter();
         return;
@@ -219,8 +195,8 @@ void ZRSWServiceLogWindow::refresh() {
         current.isValid() ? model_->entryAtRow(proxy_->mapToSource(current).row()) : ZRBicycleListPtr();
     const int scrolled = table_->verticalScrollBar()->value();
 
-    model_->setRecord(*document_->theBike(), document_->bikeName());
-    notesTypedAt_ = document_->lastTimeNotesViewTextChanged();
+    model_->setRecord(*document->theBike(), document->bikeName());
+    notesTypedAt_ = document->lastTimeNotesViewTextChanged();
 
     if (const int row = model_->rowOfEntry(selected.get()); row >= 0) {
         const QModelIndex at = proxy_->mapFromSource(model_->index(row, current.column()));
@@ -229,6 +205,13 @@ void ZRSWServiceLogWindow::refresh() {
     // The scroll range follows the new rows first, or the old place is cut short.
     table_->doItemsLayout();
     table_->verticalScrollBar()->setValue(scrolled);
+    updateFooter();
+}
+
+void ZRSWServiceLogWindow::notesChanged(const std::vector<ZRBicycleListPtr>& items) {
+    for (const ZRBicycleListPtr& item : items) model_->notesChanged(*item);
+    if (const MyDocument* document = followedDocument()) notesTypedAt_ = document->lastTimeNotesViewTextChanged();
+    // The filter may show more rows, or fewer.
     updateFooter();
 }
 
@@ -248,7 +231,8 @@ void ZRSWServiceLogWindow::updateFooter() {
     const QString currency = model_->currency();
     QString text = shown == all ? (all == 1 ? tr("1 entry") : tr("%1 entries").arg(locale.toString(all)))
                                 : tr("%1 of %2 entries").arg(locale.toString(shown), locale.toString(all));
-    const double bikeTotal = document_ && !document_->isEnding() ? document_->serviceCostTotals().total : 0.0;
+    const MyDocument* document = followedDocument();
+    const double bikeTotal = document && !document->isEnding() ? document->serviceCostTotals().total : 0.0;
     if (shown == all) {
         text += tr(" \u00b7 total %1").arg(currencyText(bikeTotal, currency, locale));
     } else {
@@ -268,19 +252,20 @@ void ZRSWServiceLogWindow::syncSortChooser() {
 }
 
 void ZRSWServiceLogWindow::chooseRow(int row) {
-    if (!document_ || document_->isEnding() || row < 0 || row >= proxy_->rowCount()) return;
+    MyDocument* document = followedDocument();
+    if (!document || document->isEnding() || row < 0 || row >= proxy_->rowCount()) return;
     const ZRBicycleListPtr entry = model_->entryAtRow(proxy_->mapToSource(proxy_->index(row, 0)).row());
-    DocumentWindow* window = document_->documentWindow();
+    DocumentWindow* window = document->documentWindow();
     if (window == nullptr) return;
-    if (!isInTree(*entry, document_->theBike())) {
+    if (!isInTree(*entry, document->theBike())) {
         refresh();
         return;
     }
     window->show();
     window->raise();
     window->activateWindow();
-    document_->focusOnItemByExtendingSelection(entry.get(), false);
-    if (document_->bikeTable()) window->makeFirstResponder(document_->bikeTable());
+    document->focusOnItemByExtendingSelection(entry.get(), false);
+    if (document->bikeTable()) window->makeFirstResponder(document->bikeTable());
 }
 
 } // namespace cogbook

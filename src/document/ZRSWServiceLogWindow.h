@@ -2,27 +2,25 @@
 // sortable, filterable table, newest first, with the count and total cost of
 // the rows shown below it. It follows every change of the record while it is
 // open; choosing a row brings the document's window forward on that entry.
-// The document owns it and it closes with the document.
+// The document owns it.
 #pragma once
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QTableView>
-#include <QWidget>
 
+#include "document/document_following_window.h"
 #include "document/service_log_model.h"
 
 namespace cogbook {
 
 class MyDocument;
 
-class ZRSWServiceLogWindow : public QWidget {
+class ZRSWServiceLogWindow : public DocumentFollowingWindow {
     Q_OBJECT
 public:
     explicit ZRSWServiceLogWindow(MyDocument* document);
-    ~ZRSWServiceLogWindow() override;
 
     // Shows the window up to date, in front, with the keys in the table.
     void showWindow();
@@ -35,7 +33,7 @@ public:
 
     // Catches up with the record, keeping the selected entry selected and
     // the table scrolled where it was, as far as they are still there.
-    void refresh();
+    void refresh() override;
 
     QTableView* table() const { return table_; }
     QLineEdit* filterField() const { return filterField_; }
@@ -47,17 +45,18 @@ public:
     ServiceLogProxy* shownRows() const { return proxy_; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    QString currentTitle() const override;
+    // Only the notes' rows change: a hundred thousand rows are not made again
+    // for each run of keystrokes.
+    void notesChanged(const std::vector<ZRBicycleListPtr>& items) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void buildInterface();
-    void retitle();
     void applyFilter();
     void updateFooter();
     void syncSortChooser();
 
-    QPointer<MyDocument> document_;
     ServiceLogModel* model_ = nullptr;
     ServiceLogProxy* proxy_ = nullptr;
     QTableView* table_ = nullptr;
@@ -68,8 +67,6 @@ private:
     QLabel* footer_ = nullptr;
     // A date field holds text that names no day: the footer says what to type.
     bool unreadableDate_ = false;
-    // The record changed while the window was hidden.
-    bool stale_ = true;
     // When the document's notes were last typed into, as of the last refresh.
     double notesTypedAt_ = 0.0;
 };

@@ -59,6 +59,15 @@ void ServiceLogModel::clear() {
     endResetModel();
 }
 
+void ServiceLogModel::notesChanged(const ZRBicycleList& entry) {
+    const int row = rowOfEntry(&entry);
+    if (row < 0) return;
+    rows_[static_cast<std::size_t>(row)].notes = QString::fromStdString(entry.notes());
+    textRanks_[NotesColumn].clear();
+    sortKeys_[NotesColumn].clear();
+    emit dataChanged(index(row, NotesColumn), index(row, NotesColumn));
+}
+
 int ServiceLogModel::rowOfEntry(const ZRBicycleList* entry) const {
     if (entry == nullptr) return -1;
     for (std::size_t row = 0; row < rows_.size(); ++row)

@@ -34,6 +34,9 @@ public:
     void setRecord(const ZRBicycleList& bike, const QString& bikeName);
     // Forgets every row (the document is going).
     void clear();
+    // ENTRY's notes changed and nothing else: its row (if it has one) takes
+    // them; a view sorted or filtered on the notes follows.
+    void notesChanged(const ZRBicycleList& entry);
 
     const ZRBicycleListPtr& entryAtRow(int row) const { return rows_[static_cast<std::size_t>(row)].entry; }
     // The row of ENTRY, or -1.

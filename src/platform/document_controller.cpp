@@ -14,6 +14,7 @@
 #include "platform/application.h"
 #include "platform/application_identity.h"
 #include "platform/document.h"
+#include "platform/side_windows.h"
 
 namespace cogbook {
 namespace {
@@ -21,9 +22,10 @@ namespace {
 DocumentController* sharedController = nullptr;
 constexpr std::string_view kRecentDocumentsKey = "Recent Documents";
 
+// The document of WINDOW, its own or one it shows beside it.
 Document* windowDocument(QWidget* window) {
     auto* documentWindow = qobject_cast<DocumentWindow*>(window);
-    return documentWindow ? documentWindow->document() : nullptr;
+    return documentWindow ? documentWindow->document() : sideWindowDocument(window);
 }
 
 } // namespace
@@ -35,6 +37,7 @@ DocumentController::DocumentController() {
     addCommand("terminate:", [this](QAction*) { terminate(); });
     setFirstResponderProvider([] () -> Responder* {
         if (sharedController == nullptr) return nullptr;
+        if (Responder* side = sideWindowResponder(QApplication::activeWindow())) return side;
         if (Document* document = sharedController->currentDocument()) return document;
         return sharedController;
     });

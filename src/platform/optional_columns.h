@@ -1,7 +1,8 @@
 // Columns of an outline the user may show or hide. They start hidden; the
 // user's choice is offered in the header's context menu and in any menu
 // given, and kept in the user defaults, so a new window shows what the last
-// choice showed.
+// choice showed; the other open outlines that keep theirs under the same key
+// follow the choice at once.
 #pragma once
 
 #include <QObject>
@@ -22,6 +23,7 @@ class OptionalColumns : public QObject {
 public:
     // IDENTIFIERS name columns of VIEW; the ones shown are kept under KEY.
     OptionalColumns(OutlineView* view, QStringList identifiers, std::string key);
+    ~OptionalColumns() override;
 
     const QStringList& identifiers() const { return identifiers_; }
     // The logical indexes of the columns, for a header state that may keep
@@ -44,7 +46,13 @@ signals:
     void columnShownChanged(const QString& identifier, bool shown);
 
 private:
+    QSet<QString> keptChoice() const;
+    // Shows or hides the column on the screen only.
+    void showColumn(const QString& identifier, bool shown);
+    // Takes the choice another outline has just kept.
+    void followKeptChoice();
     void showHeaderMenu(const QPoint& point);
+    std::string changeNotificationName() const;
 
     QPointer<OutlineView> view_;
     QStringList identifiers_;

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTest>
 
+#include "document/ZRSWServiceDueWindow.h"
 #include "document/service_windows.h"
 #include "document_fixture.h"
 #include "foundation/undo_manager.h"
@@ -60,19 +61,31 @@ protected:
         document->undoManager().undo();
         processPendingEvents();
     }
-    static void redo(MyDocument* document) {
-        document->undoManager().redo();
+    // WINDOW made the key window, and the key pressed where its keys are.
+    static void press(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+        QApplication::setActiveWindow(window);
+        processPendingEvents();
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, key, modifiers);
         processPendingEvents();
     }
 
     ScopedLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
+    // The Edit and File menus' items whose keys the service windows take.
+    QMenu menu;
+    QAction* undoItem = makeMenuItem(&menu, "Undo", "undo:", QKeySequence(Qt::CTRL | Qt::Key_Z));
+    void SetUp() override {
+        DocumentTest::SetUp();
+        makeMenuItem(&menu, "Redo", "redo:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+        makeMenuItem(&menu, "Save", "saveDocument:", QKeySequence(Qt::CTRL | Qt::Key_S));
+        makeMenuItem(&menu, "Close", "performClose:", QKeySequence(Qt::CTRL | Qt::Key_W));
+        registerMenuForValidation(&menu);
+    }
 };
 
 TEST_F(ServiceLogWindowTest, ListsEntriesNewestFirstAndSortsWithBlanksLast) {
     MyDocument* document = keyDocumentShowing(sampleBike(), "log.cogbook");
     ZRSWServiceLogWindow* log = openLog(document);
     ASSERT_NE(log, nullptr);
-    EXPECT_TRUE(log->isVisible());
     EXPECT_EQ(log->windowTitle(), QStringLiteral("Service Log \u2014 log"));
     EXPECT_EQ(shown(log), (QStringList{"New tyre", "Waxed", "Puncture fixed", "Full service"}));
     EXPECT_EQ(shown(log, ServiceLogModel::PartColumn),
@@ -104,6 +117,15 @@ TEST_F(ServiceLogWindowTest, ListsEntriesNewestFirstAndSortsWithBlanksLast) {
     QTest::keyClick(log->sortChooser(), Qt::Key_Home);
     EXPECT_EQ(log->table()->horizontalHeader()->sortIndicatorSection(), ServiceLogModel::DateColumn);
     EXPECT_EQ(shown(log).front(), QStringLiteral("Full service"));
+
+    // Return on a row selects its entry in the outline, its parents opened.
+    const ZRBicycleList* waxed = nodeAt(document, {0, 1, 0});
+    log->table()->setCurrentIndex(log->table()->model()->index(2, 0));
+    QTest::keyClick(log->table(), Qt::Key_Return);
+    processPendingEvents();
+    EXPECT_EQ(document->lastSelectedItem(), waxed);
+    EXPECT_EQ(document->bikeTable()->numberOfSelectedRows(), 1);
+    EXPECT_TRUE(document->bikeTable()->isItemExpanded(const_cast<ZRBicycleList*>(waxed->parent().get())));
 }
 
 TEST_F(ServiceLogWindowTest, FiltersByTextAndDateRangeAndTotalsWhatIsShown) {
@@ -148,20 +170,7 @@ TEST_F(ServiceLogWindowTest, FiltersByTextAndDateRangeAndTotalsWhatIsShown) {
     EXPECT_TRUE(log->filterField()->hasFocus());
 }
 
-TEST_F(ServiceLogWindowTest, ChoosingARowSelectsTheEntryInTheOutline) {
-    MyDocument* document = keyDocumentShowing(sampleBike(), "log.cogbook");
-    const ZRBicycleList* waxed = nodeAt(document, {0, 1, 0});
-    ZRSWServiceLogWindow* log = openLog(document);
-    ASSERT_NE(log, nullptr);
-    log->table()->setCurrentIndex(log->table()->model()->index(1, 0));
-    QTest::keyClick(log->table(), Qt::Key_Return);
-    processPendingEvents();
-    EXPECT_EQ(document->lastSelectedItem(), waxed);
-    EXPECT_EQ(document->bikeTable()->numberOfSelectedRows(), 1);
-    EXPECT_TRUE(document->bikeTable()->isItemExpanded(const_cast<ZRBicycleList*>(waxed->parent().get())));
-}
-
-TEST_F(ServiceLogWindowTest, FollowsEditsAdditionsUndoAndRedoKeepingTheSelection) {
+TEST_F(ServiceLogWindowTest, FollowsEditsAdditionsAndUndoKeepingTheSelection) {
     MyDocument* document = keyDocumentShowing(sampleBike(), "log.cogbook");
     ZRSWServiceLogWindow* log = openLog(document);
     ASSERT_NE(log, nullptr);
@@ -174,10 +183,6 @@ TEST_F(ServiceLogWindowTest, FollowsEditsAdditionsUndoAndRedoKeepingTheSelection
     EXPECT_EQ(shown(log), (QStringList{"Waxed", "Puncture fixed", "Full service", "New tyre"}));
     EXPECT_EQ(log->table()->currentIndex().row(), 1);
 
-    Application::performAsOneEvent([&] { document->newDescriptionForItem("Tyre and tube", newest); });
-    processPendingEvents();
-    EXPECT_EQ(shown(log).back(), QStringLiteral("Tyre and tube"));
-
     // An added entry, under the bike.
     perform(document, "addEntryForBike:");
     document->bikeTable()->abortEditing();
@@ -186,88 +191,54 @@ TEST_F(ServiceLogWindowTest, FollowsEditsAdditionsUndoAndRedoKeepingTheSelection
     EXPECT_EQ(shown(log, ServiceLogModel::PartColumn).front(), QStringLiteral("log"));
 
     undo(document); // the addition
-    EXPECT_EQ(shown(log), (QStringList{"Waxed", "Puncture fixed", "Full service", "Tyre and tube"}));
-    undo(document); // the description
+    EXPECT_EQ(shown(log), (QStringList{"Waxed", "Puncture fixed", "Full service", "New tyre"}));
     undo(document); // the date
     EXPECT_EQ(shown(log), (QStringList{"New tyre", "Waxed", "Puncture fixed", "Full service"}));
     EXPECT_EQ(log->table()->currentIndex().row(), 2);
     EXPECT_EQ(log->table()->currentIndex().siblingAtColumn(ServiceLogModel::DescriptionColumn).data(),
               QStringLiteral("Puncture fixed"));
-    redo(document);
-    EXPECT_EQ(shown(log).back(), QStringLiteral("New tyre"));
     EXPECT_EQ(log->footer()->text(), QStringLiteral("4 entries \u00b7 total \u20ac50.50"));
 }
 
-TEST_F(ServiceLogWindowTest, NotesTypedInOneRunReachTheLogWhenTheUserComesBack) {
+TEST_F(ServiceLogWindowTest, NotesTypedInOneRunUpdateTheirRowOnlyAndTheFilterAndSortFollow) {
     MyDocument* document = keyDocumentShowing(sampleBike(), "log.cogbook");
     ZRSWServiceLogWindow* log = openLog(document);
     ASSERT_NE(log, nullptr);
+    log->table()->sortByColumn(ServiceLogModel::NotesColumn, Qt::AscendingOrder);
+    log->filterField()->setText("ab");
+    int rebuilds = 0;
+    QObject::connect(log->logModel(), &QAbstractItemModel::modelReset, log, [&rebuilds] { ++rebuilds; });
     QApplication::setActiveWindow(document->documentWindow());
     document->bikeTable()->selectRowByExtendingSelection(rowOf(document, nodeAt(document, {1})), false);
-    typeAt(document->notesView(), "ab", 100.0);
+    typeAt(document->notesView(), "a", 100.0); // a new undo step
     processPendingEvents();
-    typeAt(document->notesView(), "c", 100.5); // the same undo step: no change is announced
+    EXPECT_TRUE(shown(log).isEmpty());
+    typeAt(document->notesView(), "b", 100.5); // the same step
     processPendingEvents();
-    QApplication::setActiveWindow(log);
-    processPendingEvents();
-    EXPECT_EQ(shown(log, ServiceLogModel::NotesColumn).back(), QStringLiteral("abc"));
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_EQ(shown(log), QStringList{"Full service"});
+    EXPECT_EQ(log->footer()->text(), QStringLiteral("1 of 4 entries \u00b7 total \u20ac8.00 (bike: \u20ac50.50)"));
+    log->filterField()->clear();
+    EXPECT_EQ(shown(log).mid(0, 2), (QStringList{"Full service", "Puncture fixed"}));
+    // Undo makes the rows again.
+    undo(document);
+    EXPECT_EQ(rebuilds, 2);
+    EXPECT_EQ(shown(log, ServiceLogModel::NotesColumn).front(), QStringLiteral("Tube patched"));
 }
 
-TEST_F(ServiceLogWindowTest, EachDocumentHasOneLogThatClosesWithIt) {
-    MyDocument* first = keyDocumentShowing(sampleBike(), "first.cogbook");
-    MyDocument* second = keyDocumentShowing(part("Bike", {entry("Bike", "Only", noonOn(2020, 5, 5))}), "second.cogbook");
-    ZRSWServiceLogWindow* firstLog = openLog(first);
-    ZRSWServiceLogWindow* secondLog = openLog(second);
-    ASSERT_NE(firstLog, nullptr);
-    ASSERT_NE(secondLog, nullptr);
-    EXPECT_NE(firstLog, secondLog);
-    EXPECT_EQ(openLog(first), firstLog); // asked again: the same window, in front
-    EXPECT_EQ(shown(firstLog).size(), 4);
-    EXPECT_EQ(shown(secondLog), QStringList{"Only"});
-    EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 second"));
-    // Saved under another name: the title and the bike's own entries follow.
-    alerts.savePath = defaults.filePath("renamed.cogbook");
-    ASSERT_TRUE(second->saveDocumentAs());
-    processPendingEvents();
-    EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 renamed"));
-    EXPECT_EQ(shown(secondLog, ServiceLogModel::PartColumn), QStringList{"renamed"});
-
-    // A change to one record leaves the other's log alone.
-    Application::performAsOneEvent([&] { first->newDescriptionForItem("Changed", first->theBike()->childAtIndex(1)); });
-    processPendingEvents();
-    EXPECT_EQ(shown(firstLog).back(), QStringLiteral("Changed"));
-    EXPECT_EQ(shown(secondLog), QStringList{"Only"});
-
-    const QPointer<ZRSWServiceLogWindow> gone = firstLog;
-    first->updateChangeCount(Document::ChangeCleared);
-    first->close();
-    processPendingEvents();
-    EXPECT_TRUE(gone.isNull());
-    EXPECT_TRUE(secondLog->isVisible());
-    EXPECT_EQ(shown(secondLog), QStringList{"Only"});
-}
-
-TEST_F(ServiceLogWindowTest, CostsByYearFollowEditsAndUndo) {
-    MyDocument* empty = keyDocumentShowing(part("Bike", {entry("Bike", "No cost", noonOn(2020, 5, 5))}), "empty.cogbook");
-    perform(empty, "showCostsByYear:");
-    processPendingEvents();
-    ASSERT_NE(empty->costsByYearWindow(), nullptr);
-    EXPECT_TRUE(empty->costsByYearWindow()->isShowingEmptyState());
-
+TEST_F(ServiceLogWindowTest, CostsByYearFollowEditsAndUndoAndSayWhenThereAreNone) {
     MyDocument* document = keyDocumentShowing(sampleBike(), "costs.cogbook");
     perform(document, "showCostsByYear:");
     processPendingEvents();
     ZRSWCostsByYearWindow* costs = document->costsByYearWindow();
     ASSERT_NE(costs, nullptr);
     EXPECT_EQ(costs->windowTitle(), QStringLiteral("Costs by Year \u2014 costs"));
-    const auto rows = [costs] {
+    const auto rows = [table = costs->table()] {
         QStringList texts;
-        for (int row = 0; row < costs->table()->rowCount(); ++row)
-            texts << costs->table()->item(row, 0)->text() + " " + costs->table()->item(row, 1)->text() + " " +
-                         costs->table()->item(row, 2)->text();
+        for (int row = 0; row < table->rowCount(); ++row)
+            texts << QStringList{table->item(row, 0)->text(), table->item(row, 1)->text(), table->item(row, 2)->text()}.join(' ');
         return texts;
     };
-    EXPECT_FALSE(costs->isShowingEmptyState());
     EXPECT_EQ(rows(), (QStringList{"2023 \u20ac8.00 1", "2024 \u20ac12.50 1", "2025 \u20ac30.00 1"}));
     EXPECT_EQ(costs->chart()->accessibleDescription(),
               QStringLiteral("2023: \u20ac8.00; 2024: \u20ac12.50; 2025: \u20ac30.00"));
@@ -279,6 +250,76 @@ TEST_F(ServiceLogWindowTest, CostsByYearFollowEditsAndUndo) {
     EXPECT_EQ(rows(), (QStringList{"2023 \u20ac8.00 1", "2024 \u20ac42.50 2"}));
     undo(document);
     EXPECT_EQ(rows(), (QStringList{"2023 \u20ac8.00 1", "2024 \u20ac12.50 1", "2025 \u20ac30.00 1"}));
+}
+
+TEST_F(ServiceLogWindowTest, EachDocumentHasOneLogThatTakesItsUndoSaveAndCloseKeysAndEndsWithIt) {
+    MyDocument* first = keyDocumentShowing(sampleBike(), "first.cogbook");
+    MyDocument* second = keyDocumentShowing(part("Bike", {entry("Bike", "Only", noonOn(2020, 5, 5))}), "second.cogbook");
+    ZRSWServiceLogWindow* firstLog = openLog(first);
+    ZRSWServiceLogWindow* secondLog = openLog(second);
+    ASSERT_NE(firstLog, nullptr);
+    ASSERT_NE(secondLog, nullptr);
+    EXPECT_EQ(openLog(first), firstLog); // asked again: the same window, in front
+    EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 second"));
+    // Saved under another name: the title and the bike's own entries follow.
+    alerts.savePath = defaults.filePath("renamed.cogbook");
+    ASSERT_TRUE(second->saveDocumentAs());
+    processPendingEvents();
+    EXPECT_EQ(secondLog->windowTitle(), QStringLiteral("Service Log \u2014 renamed"));
+    EXPECT_EQ(shown(secondLog, ServiceLogModel::PartColumn), QStringList{"renamed"});
+
+    // Edits in both outlines, named as the outline names them; Undo in the
+    // second log takes back the second's only, under the Edit menu's name.
+    const auto describe = [](MyDocument* document, const ZRBicycleListPtr& item, const char* description) {
+        QApplication::setActiveWindow(document->documentWindow());
+        Application::performAsOneEvent([&] {
+            document->newDescriptionForItem(description, item);
+            document->undoManager().setActionName("Description Change");
+        });
+        processPendingEvents();
+    };
+    const ZRBicycleListPtr firstEntry = first->theBike()->childAtIndex(1);
+    const ZRBicycleListPtr secondEntry = second->theBike()->childAtIndex(0);
+    describe(first, firstEntry, "First changed");
+    describe(second, secondEntry, "Second changed");
+    QApplication::setActiveWindow(secondLog);
+    validateMenu(&menu);
+    EXPECT_EQ(menuItemTitle(undoItem), "Undo Description Change");
+    press(secondLog, Qt::Key_Z);
+    EXPECT_EQ(shown(secondLog), QStringList{"Only"});
+    EXPECT_EQ(shown(firstLog).back(), QStringLiteral("First changed"));
+    press(secondLog, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(secondEntry->description(), "Second changed");
+
+    // Save goes to the document; Close closes the log alone.
+    ASSERT_TRUE(first->isDocumentEdited());
+    press(firstLog, Qt::Key_S);
+    EXPECT_FALSE(first->isDocumentEdited());
+    press(firstLog, Qt::Key_W);
+    EXPECT_FALSE(firstLog->isVisible());
+    EXPECT_TRUE(first->documentWindow()->isVisible());
+
+    // The costs and the due windows take the same keys.
+    perform(second, "showCostsByYear:");
+    perform(second, "showServiceDue:");
+    processPendingEvents();
+    EXPECT_TRUE(second->costsByYearWindow()->isShowingEmptyState()); // "Only" has no cost
+    for (QWidget* window : {static_cast<QWidget*>(second->costsByYearWindow()), static_cast<QWidget*>(second->serviceDueWindow())}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        describe(second, secondEntry, "Again");
+        press(window, Qt::Key_Z);
+        EXPECT_EQ(secondEntry->description(), "Second changed");
+        press(window, Qt::Key_W);
+        EXPECT_FALSE(window->isVisible());
+    }
+
+    const QPointer<ZRSWServiceLogWindow> gone = firstLog;
+    first->updateChangeCount(Document::ChangeCleared);
+    first->close();
+    processPendingEvents();
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_TRUE(secondLog->isVisible());
+    EXPECT_TRUE(second->documentWindow()->isVisible());
 }
 
 } // namespace

@@ -535,7 +535,7 @@ ZRBicycleListPtr importJson(std::string_view input) {
         node->setExpandable(object.find(kExpandable)->get<bool>());
         for (std::string_view key : kServiceFieldKeys)
             if (const auto found = object.find(key); found != object.end())
-                node->mutableOtherFields().emplace_back(std::string(key), *serviceFieldValue(key, *found));
+                node->addOtherField(std::string(key), *serviceFieldValue(key, *found));
         nodes.push_back(std::move(node));
     }
     // Filed from the bottom up, so that every parent takes its children before

@@ -107,6 +107,7 @@ ZRBicycleList::~ZRBicycleList() {
 ZRBicycleListPtr ZRBicycleList::copyWithZone() const {
     auto copy = create();
     copy->fields_ = fields_;
+    copy->readings_ = readings_;
     return copy;
 }
 

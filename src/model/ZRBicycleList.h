@@ -143,7 +143,10 @@ public:
     // Fields written by another program or a later version: kept, and
     // written back as they were.
     const PlistDictionary& otherFields() const { return fields_.otherFields; }
-    PlistDictionary& mutableOtherFields() { return fields_.otherFields; }
+    void setOtherFields(PlistDictionary fields);
+    // Adds the field NAME unless the node has one of that name already (the
+    // first of a name counts); true when added.
+    bool addOtherField(std::string name, PlistValue value);
 
     // The service fields, kept among the other fields so that a record that
     // never sets them is written as before, and one that does still opens in
@@ -162,13 +165,14 @@ public:
     void setDistanceUnit(std::optional<DistanceUnit> value);
     std::optional<std::string> currency() const;
     void setCurrency(std::optional<std::string> value);
-    // An entry's cost and reading from one pass over its fields, as cost()
-    // and odometer() answer them: for walks that read every entry.
+    // An entry's cost and reading, as cost() and odometer() answer them. Kept
+    // on the node as its fields change, so that the walks that read every
+    // entry after each change do not go through every field dictionary.
     struct ServiceReadings {
         std::optional<double> cost;
         std::optional<double> odometer;
     };
-    ServiceReadings serviceReadings() const;
+    const ServiceReadings& serviceReadings() const { return readings_; }
     // A part's intervals from one pass over its fields, as the single readers
     // answer them.
     struct ServiceIntervals {
@@ -201,7 +205,10 @@ public:
 
     // The whole field dictionary.
     const ZRBicycleFields& bicycleList() const { return fields_; }
-    void setBicycleList(ZRBicycleFields fields) { fields_ = std::move(fields); }
+    void setBicycleList(ZRBicycleFields fields) {
+        fields_ = std::move(fields);
+        refreshReadings();
+    }
 
     // Reads a field by its key name as a property-list value. "parent" and
     // "children" are no property-list values: read them with their getters.
@@ -289,6 +296,8 @@ private:
     ZRChildList& ownChildList();
 
     ZRBicycleFields fields_;
+    ServiceReadings readings_; // of fields_.otherFields
+    void refreshReadings();
     bool inTraversalSubtree_ = false;
     std::int32_t lastChildCounted_ = 0;
     std::int32_t lastChildCountdown_ = 0;

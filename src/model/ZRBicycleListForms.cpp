@@ -168,9 +168,11 @@ void ZRBicycleList::buildFromDictionary(const PlistValue& dictionary) {
         node.setHasChildren(false); // set again when children are actually filed
         // A new bike starts with no costs or readings, whatever the dictionary
         // holds; unfit values are left out as other unfit fields are.
+        PlistDictionary others = node.otherFields();
         for (std::string_view name : kTemplateServiceKeys)
             if (const PlistValue* value = from.find(name); value != nullptr && !serviceFieldProblem(name, *value))
-                putOtherField(node.mutableOtherFields(), name, *value);
+                putOtherField(others, name, *value);
+        node.setOtherFields(std::move(others));
         Frame frame{&node, &from};
         if (booleanFrom(from.find(key(kHasChildrenKey)))) {
             const PlistValue* keys = from.find(key(kChildKeyArrayKey));

@@ -58,24 +58,37 @@ std::optional<PlistValue> realValue(std::optional<double> value) {
 
 } // namespace
 
-std::optional<double> ZRBicycleList::cost() const {
-    return numberField(fields_.otherFields, kCostKey, kLowestCost, true);
+void ZRBicycleList::setOtherFields(PlistDictionary fields) {
+    fields_.otherFields = std::move(fields);
+    refreshReadings();
 }
-void ZRBicycleList::setCost(std::optional<double> value) { putField(fields_.otherFields, kCostKey, realValue(value)); }
 
-std::optional<double> ZRBicycleList::odometer() const {
-    return numberField(fields_.otherFields, kOdometerKey, 0.0, true);
+bool ZRBicycleList::addOtherField(std::string name, PlistValue value) {
+    for (const auto& entry : fields_.otherFields)
+        if (entry.first == name) return false;
+    fields_.otherFields.emplace_back(std::move(name), std::move(value));
+    refreshReadings();
+    return true;
 }
+
+std::optional<double> ZRBicycleList::cost() const { return readings_.cost; }
+void ZRBicycleList::setCost(std::optional<double> value) {
+    putField(fields_.otherFields, kCostKey, realValue(value));
+    refreshReadings();
+}
+
+std::optional<double> ZRBicycleList::odometer() const { return readings_.odometer; }
 void ZRBicycleList::setOdometer(std::optional<double> value) {
     putField(fields_.otherFields, kOdometerKey, realValue(value));
+    refreshReadings();
 }
 
-ZRBicycleList::ServiceReadings ZRBicycleList::serviceReadings() const {
+void ZRBicycleList::refreshReadings() {
     ServiceReadings readings;
     bool costSeen = false;
     bool odometerSeen = false;
     for (const auto& [name, value] : fields_.otherFields) {
-        // The first of a name counts, as for the single readers.
+        // The first of a name counts, as for every reader of the fields.
         if (!costSeen && name == kCostKey) {
             costSeen = true;
             readings.cost = fitNumber(value, kLowestCost, true);
@@ -85,7 +98,7 @@ ZRBicycleList::ServiceReadings ZRBicycleList::serviceReadings() const {
         }
         if (costSeen && odometerSeen) break;
     }
-    return readings;
+    readings_ = readings;
 }
 
 ZRBicycleList::ServiceIntervals ZRBicycleList::serviceIntervals() const {

@@ -380,9 +380,9 @@ private:
     }
 
     void keepOtherField(int index, Ref keyRef, Ref value) {
-        auto& others = items_[static_cast<std::size_t>(index)].node->mutableOtherFields();
+        ZRBicycleList& node = *items_[static_cast<std::size_t>(index)].node;
         std::string name = archive_.string(keyRef);
-        for (const auto& entry : others)
+        for (const auto& entry : node.otherFields())
             if (entry.first == name) return;
         // One field may not spend what the others need.
         constexpr std::size_t kMaxValuesPerField = 100000;
@@ -395,7 +395,7 @@ private:
             fail(this->name(index) + ": its " + quotedForMessage(name) + " is " +
                  (kept ? problem->found : describeKind(value)) + ", not " + problem->wanted);
         }
-        if (kept) others.emplace_back(std::move(name), std::move(*kept));
+        if (kept) node.addOtherField(std::move(name), std::move(*kept));
     }
 
     int parentItem(Ref ref, int owner) {

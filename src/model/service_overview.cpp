@@ -43,10 +43,8 @@ struct EntryTally {
     // so that among entries of one date the one filed last is the latest.
     void read(const ZRBicycleList& entry, Latest& latest, double& sum) {
         const bool later = latest.entry == nullptr || entry.date() > latest.entry->date();
-        if (later) latest = {&entry, std::nullopt};
-        if (entry.otherFields().empty()) return;
-        const auto readings = entry.serviceReadings();
-        if (later) latest.odometer = readings.odometer;
+        const auto& readings = entry.serviceReadings();
+        if (later) latest = {&entry, readings.odometer};
         takeReading(readings.odometer);
         if (readings.cost) {
             sum += *readings.cost;
@@ -166,7 +164,7 @@ ServiceOverview serviceOverview(const ZRBicycleList& bike, std::optional<Date> n
     ServiceDueOverview& due = overview.due;
     ServiceCosts& costs = overview.costs;
     if (!bike.expandable()) {
-        if (!bike.otherFields().empty()) due.currentDistance = bike.serviceReadings().odometer;
+        due.currentDistance = bike.serviceReadings().odometer;
         return overview;
     }
 

@@ -59,6 +59,7 @@ TEST(ServiceFields, TravelThroughFileCopyAndPayload) {
 
     const auto copy = b.chain->copyWithZone();
     EXPECT_EQ(copy->serviceIntervalDays(), 90);
+    EXPECT_EQ(b.lube->copyWithZone()->serviceReadings().odometer, 1234.5);
     const auto pasted = readItemsPayload(writeItemsPayload({b.chain}));
     ASSERT_EQ(pasted.size(), 1u);
     EXPECT_EQ(pasted[0]->serviceIntervalDistance(), 3000.0);
@@ -97,8 +98,8 @@ TEST(ServiceFields, KeepTheirPlaceAmongFieldsThisVersionDoesNotKnow) {
     // As a reader that does not know them holds them: among the other fields,
     // in the order read, written back unchanged. Ours edit in place.
     auto lube = entry("Chain", "Lubed");
-    lube->mutableOtherFields() = {{"nickname", PlistValue("x")}, {"cost", PlistValue(std::int64_t{12})},
-                                  {"later", PlistValue(true)}};
+    lube->setOtherFields({{"nickname", PlistValue("x")}, {"cost", PlistValue(std::int64_t{12})},
+                          {"later", PlistValue(true)}});
     EXPECT_EQ(lube->cost(), 12.0);
     lube->setCost(13.0);
     lube->setOdometer(5.0);
@@ -132,7 +133,7 @@ TEST(ServiceFields, UnfitValuesAreRefusedOnSettingAndOnReading) {
         const auto bad = servicedBike();
         bad.lube->setCost(std::nullopt);
         bad.lube->setOdometer(std::nullopt);
-        bad.lube->mutableOtherFields().emplace_back(key, value);
+        bad.lube->addOtherField(key, value);
         const auto bytes = writeRecordFile(*bad.bike);
         const std::string error =
             test_support::errorMessage<RecordFileError>([&] { readRecordFile(bytes); }, "accepted");

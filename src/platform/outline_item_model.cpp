@@ -160,6 +160,27 @@ QModelIndex OutlineItemModel::indexForNode(const OutlineNode* node, int column) 
     return createIndex(node->row, column, const_cast<OutlineNode*>(node));
 }
 
+QItemSelection OutlineItemModel::wholeRows(const std::vector<const OutlineNode*>& nodes) const {
+    QItemSelection ranges;
+    const int lastColumn = std::max(0, columnCount() - 1);
+    const OutlineNode* first = nullptr;
+    const OutlineNode* last = nullptr;
+    const auto close = [&] {
+        if (first != nullptr) ranges.append(QItemSelectionRange(indexForNode(first), indexForNode(last, lastColumn)));
+    };
+    for (const OutlineNode* node : nodes) {
+        if (node == nullptr || node == &root_) continue;
+        if (last != nullptr && node->parent == last->parent && node->row == last->row + 1) {
+            last = node;
+            continue;
+        }
+        close();
+        first = last = node;
+    }
+    close();
+    return ranges;
+}
+
 OutlineNode* OutlineItemModel::nodeForItem(const void* item) const {
     if (item == nullptr) return nullptr;
     const auto found = nodesByItem_.find(item);
@@ -371,14 +392,8 @@ void OutlineItemModel::noteBeforeFirstChange(ReloadState& state) const {
     state.changed = true;
     const QItemSelectionModel* selection = view_->selectionModel();
     if (selection == nullptr) return;
-    for (const QItemSelectionRange& range : selection->selection()) {
-        const OutlineNode* parent = range.parent().isValid() ? nodeForIndex(range.parent()) : &root_;
-        if (parent == nullptr) continue;
-        for (int row = std::max(0, range.top()); row <= range.bottom(); ++row) {
-            if (static_cast<std::size_t>(row) >= parent->children.size()) break;
-            state.selected.insert(parent->children[static_cast<std::size_t>(row)]->item.get());
-        }
-    }
+    forEachSelectedNode(selection->selection(),
+                        [&](const OutlineNode* node) { state.selected.insert(node->item.get()); });
     if (const OutlineNode* current = nodeForIndex(selection->currentIndex())) state.current = current->item;
 }
 
@@ -434,17 +449,28 @@ bool OutlineItemModel::finishReload(ReloadState& state) {
     if (state.batched) endBatch(state);
     QItemSelectionModel* selection = view_->selectionModel();
     if (state.changed && selection != nullptr) {
-        QItemSelection again;
+        // Asking the selection model row by row whether a row is selected
+        // walks all its ranges each time.
+        std::unordered_set<const OutlineNode*> stillSelected;
+        if (!state.reselect.empty())
+            forEachSelectedNode(selection->selection(), [&](const OutlineNode* node) { stillSelected.insert(node); });
+        std::vector<std::pair<long, const OutlineNode*>> again;
         for (const OutlineItem& item : state.reselect) {
             auto [first, last] = nodesByItem_.equal_range(item.get());
             for (auto it = first; it != last; ++it) {
-                if (view_->rowOfNode(it->second) == kOutlineNoRow) continue;
-                const QModelIndex index = indexForNode(it->second);
-                if (!selection->isSelected(index)) again.select(index, index);
+                const long row = view_->rowOfNode(it->second);
+                if (row == kOutlineNoRow) continue;
+                if (stillSelected.count(it->second) == 0) again.emplace_back(row, it->second);
                 break;
             }
         }
-        if (!again.isEmpty()) selection->select(again, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (!again.empty()) {
+            std::sort(again.begin(), again.end());
+            std::vector<const OutlineNode*> nodes;
+            nodes.reserve(again.size());
+            for (const auto& [row, node] : again) nodes.push_back(node);
+            selection->select(wholeRows(nodes), QItemSelectionModel::Select);
+        }
         const OutlineNode* current = nodeForIndex(selection->currentIndex());
         if (state.current && (current == nullptr || current->item != state.current)) {
             const OutlineNode* moved = nodeForItem(state.current.get());
@@ -467,14 +493,8 @@ bool OutlineItemModel::shownExpanded(const OutlineNode* node, const ReloadState&
 
 void OutlineItemModel::beginBatch(ReloadState& state) {
     if (const QItemSelectionModel* selection = view_->selectionModel()) {
-        for (const QItemSelectionRange& range : selection->selection()) {
-            const OutlineNode* parent = range.parent().isValid() ? nodeForIndex(range.parent()) : &root_;
-            if (parent == nullptr) continue;
-            for (int row = std::max(0, range.top()); row <= range.bottom(); ++row) {
-                if (static_cast<std::size_t>(row) >= parent->children.size()) break;
-                state.selectedNodes.insert(parent->children[static_cast<std::size_t>(row)].get());
-            }
-        }
+        forEachSelectedNode(selection->selection(),
+                            [&](const OutlineNode* node) { state.selectedNodes.insert(node); });
         state.currentNode = nodeForIndex(selection->currentIndex());
     }
     // The view keeps its expanded rows as persistent indexes, so they are

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QItemSelection>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -59,6 +62,25 @@ public:
     auto nodesForItem(const void* item) const { return nodesByItem_.equal_range(item); }
     // Asks the data source for NODE's children unless it already has.
     void ensureLoaded(OutlineNode* node) const;
+
+    // Calls VISIT with the node of every row SELECTION covers.
+    template <typename Visit>
+    void forEachSelectedNode(const QItemSelection& selection, Visit&& visit) const {
+        for (const QItemSelectionRange& range : selection) {
+            if (range.model() != this) continue;
+            const OutlineNode* parent = range.parent().isValid() ? nodeForIndex(range.parent()) : &root_;
+            if (parent == nullptr) continue;
+            for (int row = std::max(0, range.top()); row <= range.bottom(); ++row) {
+                if (static_cast<std::size_t>(row) >= parent->children.size()) break;
+                visit(parent->children[static_cast<std::size_t>(row)].get());
+            }
+        }
+    }
+    // The whole rows of NODES (in the order shown) as a selection, siblings
+    // next to each other joined into one range. Selected without the Rows
+    // flag, it spares the selection model widening each range on its own,
+    // which merges every range with all before it.
+    QItemSelection wholeRows(const std::vector<const OutlineNode*>& nodes) const;
 
     // Forgets every item and starts again (the data source or the columns
     // changed); CHANGE runs while nothing is shown.

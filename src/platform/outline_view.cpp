@@ -345,20 +345,11 @@ void OutlineView::selectRowIndexesByExtendingSelection(const std::vector<long>& 
         if (row >= 0 && static_cast<std::size_t>(row) < nodes.size()) sorted.push_back(row);
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    QItemSelection ranges;
-    QModelIndex first, last;
-    for (const long row : sorted) {
-        const QModelIndex index = model_->indexForNode(nodes[static_cast<std::size_t>(row)]);
-        if (last.isValid() && index.parent() == last.parent() && index.row() == last.row() + 1) {
-            last = index;
-            continue;
-        }
-        if (first.isValid()) ranges.select(first, last);
-        first = last = index;
-    }
-    if (first.isValid()) ranges.select(first, last);
-    selection->select(ranges, (extend ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
-                                  QItemSelectionModel::Rows);
+    std::vector<const OutlineNode*> chosen;
+    chosen.reserve(sorted.size());
+    for (const long row : sorted) chosen.push_back(nodes[static_cast<std::size_t>(row)]);
+    selection->select(model_->wholeRows(chosen),
+                      extend ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect);
     if (rows.empty() || rows.back() < 0 || static_cast<std::size_t>(rows.back()) >= nodes.size()) return;
     // The last row given is the latest.
     const QModelIndex latest = model_->indexForNode(nodes[static_cast<std::size_t>(rows.back())]);
@@ -385,16 +376,9 @@ std::vector<long> OutlineView::selectedRowIndexes() const {
     const QItemSelectionModel* selection = selectionModel();
     if (selection == nullptr) return rows;
     visibleNodes();
-    for (const QItemSelectionRange& range : selection->selection()) {
-        if (range.model() != model_.get()) continue;
-        const OutlineNode* parent = range.parent().isValid() ? model_->nodeForIndex(range.parent()) : model_->root();
-        if (parent == nullptr) continue;
-        for (int r = std::max(0, range.top()); r <= range.bottom(); ++r) {
-            if (static_cast<std::size_t>(r) >= parent->children.size()) break;
-            if (const long row = rowOfNode(parent->children[static_cast<std::size_t>(r)].get()); row != kOutlineNoRow)
-                rows.push_back(row);
-        }
-    }
+    model_->forEachSelectedNode(selection->selection(), [&](const OutlineNode* node) {
+        if (const long row = rowOfNode(node); row != kOutlineNoRow) rows.push_back(row);
+    });
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
@@ -430,6 +414,23 @@ void OutlineView::expandItem(const void* item) {
     model_->ensureLoaded(node);
     expand(index);
     invalidateRows();
+}
+
+void OutlineView::expandItems(const std::vector<const void*>& items) {
+    bool scheduled = false;
+    for (const void* item : items) {
+        OutlineNode* node = nodeForItem(item);
+        if (node == nullptr || !node->expandable) continue;
+        const QModelIndex index = model_->indexForNode(node);
+        if (isExpanded(index)) continue;
+        if (!scheduled) {
+            scheduleDelayedItemsLayout();
+            scheduled = true;
+        }
+        model_->ensureLoaded(node);
+        expand(index);
+    }
+    if (scheduled) invalidateRows();
 }
 
 void OutlineView::expandItemExpandChildren(const void* item, bool children) {

@@ -244,6 +244,9 @@ public:
     bool isItemExpanded(const void* item) const;
     // Shows ITEM's children, leaving their own expansion as it was.
     void expandItem(const void* item);
+    // expandItem for each of ITEMS in turn (a parent before its children),
+    // with the view laid out once at the end rather than after each.
+    void expandItems(const std::vector<const void*>& items);
     // With CHILDREN true, also every descendant. A null item with CHILDREN
     // stands for every item.
     void expandItemExpandChildren(const void* item, bool children);

@@ -334,6 +334,18 @@ TEST_F(OutlineViewTest, SelectionByRowByProgramAndMouse) {
     EXPECT_EQ(view.selectedRow(), kOutlineNoRow);
     EXPECT_EQ(changed.count(), 4);
 
+    // Several at once, of different parents: whole rows, each its own.
+    view.selectRowIndexesByExtendingSelection({1, 3}, false);
+    EXPECT_EQ(view.selectedRowIndexes(), (std::vector<long>{1, 3}));
+    view.selectRowIndexesByExtendingSelection({4, 2}, true);
+    EXPECT_EQ(view.selectedRowIndexes(), (std::vector<long>{1, 2, 3, 4}));
+    EXPECT_EQ(view.selectedRow(), 2) << "the last row given is the latest";
+    for (long row = 1; row <= 4; ++row) {
+        const QModelIndex index = view.indexForItem(view.itemAtRow(row));
+        EXPECT_TRUE(view.selectionModel()->isRowSelected(index.row(), index.parent())) << row;
+    }
+    EXPECT_EQ(changed.count(), 6);
+
     view.show();
     const auto click = [&](long row, Qt::KeyboardModifiers modifiers) {
         const QRect rect = view.visualRect(view.indexForItem(view.itemAtRow(row)));
@@ -344,7 +356,7 @@ TEST_F(OutlineViewTest, SelectionByRowByProgramAndMouse) {
     click(1, Qt::ControlModifier);
     EXPECT_EQ(view.selectedRowIndexes(), (std::vector<long>{1, 3}));
     EXPECT_EQ(view.selectedRow(), 1);
-    EXPECT_EQ(changed.count(), 6);
+    EXPECT_EQ(changed.count(), 8);
 }
 
 TEST_F(OutlineViewTest, ExpandsAndCollapsesWithDescendants) {

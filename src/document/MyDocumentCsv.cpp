@@ -189,16 +189,23 @@ bool MyDocument::importServiceEntries(const ServiceImportPlan& plan) {
 void MyDocument::selectImportedEntries(const std::vector<ZRBicycleListPtr>& entries) {
     if (!bikeTable_ || entries.empty()) return;
     bikeTable_->reloadData();
+    // Every part above an entry, outermost first, each once: expanded
+    // together, the outline is laid out once rather than once a part.
+    std::vector<const void*> toExpand;
+    std::unordered_set<const ZRBicycleList*> seen;
     std::vector<const ZRBicycleList*> chain;
-    std::vector<long> rows;
-    rows.reserve(entries.size());
     for (const ZRBicycleListPtr& entry : entries) {
         chain.clear();
-        for (ZRBicycleListPtr up = entry->parent(); up && up != theBike_; up = up->parent()) chain.push_back(up.get());
+        for (ZRBicycleListPtr up = entry->parent(); up && up != theBike_ && !seen.count(up.get()); up = up->parent())
+            chain.push_back(up.get());
         for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-            if (!bikeTable_->isItemExpanded(*it)) bikeTable_->expandItem(*it);
+            seen.insert(*it);
+            toExpand.push_back(*it);
         }
     }
+    bikeTable_->expandItems(toExpand);
+    std::vector<long> rows;
+    rows.reserve(entries.size());
     for (const ZRBicycleListPtr& entry : entries) {
         const long row = bikeTable_->rowForItem(entry.get());
         if (row != kOutlineNoRow) rows.push_back(row);

@@ -9,37 +9,32 @@
 
 #include <string>
 
-#include "foundation/file_io.h"
 #include "foundation/undo_manager.h"
 #include "large_bike.h"
-#include "model/record_file.h"
 #include "model/service_csv.h"
 
 namespace cogbook {
 namespace {
 
-struct OpenImportRecord {
-    OpenImportRecord() {
-        bench::LargeBikeShape shape;
-        shape.entries = 10;
-        shape.serviceData = true;
-        writeFileAtomically(path.toStdString(), writeRecordFile(*bench::largeBike(shape)));
-        document = static_cast<MyDocument*>(controller.openDocumentWithContentsOfFile(path));
+// The record of 100,000 entries, each with a cost and a reading, its own
+// service log as CSV and the plan of filing that back into it.
+struct OpenImportRecord : bench::OpenLargeRecord {
+    OpenImportRecord() : OpenLargeRecord(bench::serviceRecordShape()) {
+        if (document == nullptr) return;
+        csv = serviceLogCsv(*document->theBike());
+        plan = planServiceImport(*document->theBike(), csv);
+    }
+    // Each as the user's one command, with what the window does after it.
+    void file() {
+        Application::performAsOneEvent([&] { document->importServiceEntries(plan); });
         QApplication::processEvents();
-        if (document != nullptr) csv = serviceLogCsv(*document->theBike());
     }
-    ~OpenImportRecord() {
-        for (Document* open : controller.orderedDocuments()) open->close();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    void undo() {
+        Application::performAsOneEvent([&] { document->undoManager().undo(); });
+        QApplication::processEvents();
     }
-    OpenImportRecord(const OpenImportRecord&) = delete;
-    OpenImportRecord& operator=(const OpenImportRecord&) = delete;
-
-    QTemporaryDir folder;
-    QString path = folder.filePath("import.cogbook");
-    bench::BenchController controller;
-    MyDocument* document = nullptr;
     std::string csv;
+    ServiceImportPlan plan;
 };
 
 void BM_ServiceImportPlanned(benchmark::State& state) {
@@ -69,14 +64,12 @@ void BM_ServiceImportFiled(benchmark::State& state) {
         state.SkipWithError("the record did not open");
         return;
     }
-    const ServiceImportPlan plan = planServiceImport(*document->theBike(), record.csv);
     long chosen = 0;
     for (auto _ : state) {
-        Application::performAsOneEvent([&] { document->importServiceEntries(plan); });
-        QApplication::processEvents();
+        record.file();
         state.PauseTiming();
         chosen = document->bikeTable()->numberOfSelectedRows();
-        Application::performAsOneEvent([&] { document->undoManager().undo(); });
+        record.undo();
         // As the record opened: the outline collapsed.
         document->bikeTable()->collapseItemCollapseChildren(nullptr, true);
         QApplication::processEvents();
@@ -94,14 +87,11 @@ void BM_ServiceImportUndone(benchmark::State& state) {
         state.SkipWithError("the record did not open");
         return;
     }
-    const ServiceImportPlan plan = planServiceImport(*document->theBike(), record.csv);
     for (auto _ : state) {
         state.PauseTiming();
-        Application::performAsOneEvent([&] { document->importServiceEntries(plan); });
-        QApplication::processEvents();
+        record.file();
         state.ResumeTiming();
-        Application::performAsOneEvent([&] { document->undoManager().undo(); });
-        QApplication::processEvents();
+        record.undo();
     }
     if (document->theBike()->childAtIndex(0)->childAtIndex(0)->numberOfChildren() != 10)
         state.SkipWithError("the import was not undone");

@@ -12,33 +12,13 @@
 #include <memory>
 
 #include "document/ZRSWServiceLogWindow.h"
-#include "foundation/file_io.h"
 #include "large_bike.h"
-#include "model/record_file.h"
 
 namespace cogbook {
 namespace {
 
-struct OpenServiceRecord {
-    OpenServiceRecord() {
-        bench::LargeBikeShape shape;
-        shape.entries = 10;
-        shape.serviceData = true;
-        writeFileAtomically(path.toStdString(), writeRecordFile(*bench::largeBike(shape)));
-        document = static_cast<MyDocument*>(controller.openDocumentWithContentsOfFile(path));
-        QApplication::processEvents();
-    }
-    ~OpenServiceRecord() {
-        for (Document* open : controller.orderedDocuments()) open->close();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    OpenServiceRecord(const OpenServiceRecord&) = delete;
-    OpenServiceRecord& operator=(const OpenServiceRecord&) = delete;
-
-    QTemporaryDir folder;
-    QString path = folder.filePath("service.cogbook");
-    bench::BenchController controller;
-    MyDocument* document = nullptr;
+struct OpenServiceRecord : bench::OpenLargeRecord {
+    OpenServiceRecord() : OpenLargeRecord(bench::serviceRecordShape()) {}
 };
 
 void BM_ServiceLogOpened(benchmark::State& state) {

@@ -4,35 +4,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include "document/MyDocument.h"
-#include "foundation/file_io.h"
 #include "large_bike.h"
-#include "model/record_file.h"
 #include "platform/application.h"
 
 namespace cogbook {
 namespace {
 
-struct OpenLargeRecord {
-    OpenLargeRecord() {
-        writeFileAtomically(path.toStdString(), writeRecordFile(*bench::largeBike()));
-        document = static_cast<MyDocument*>(controller.openDocumentWithContentsOfFile(path));
-        QApplication::processEvents();
-    }
-    ~OpenLargeRecord() {
-        for (Document* open : controller.orderedDocuments()) open->close();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    OpenLargeRecord(const OpenLargeRecord&) = delete;
-    OpenLargeRecord& operator=(const OpenLargeRecord&) = delete;
-
-    QTemporaryDir folder;
-    QString path = folder.filePath("large.cogbook");
-    bench::BenchController controller;
-    MyDocument* document = nullptr;
-};
+using bench::OpenLargeRecord;
 
 void BM_StatusCountsOfLargeRecordAfterRevert(benchmark::State& state) {
     OpenLargeRecord record;

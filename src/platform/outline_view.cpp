@@ -405,32 +405,28 @@ bool OutlineView::isItemExpanded(const void* item) const {
     return node != nullptr && node->expandable && isExpanded(model_->indexForNode(node));
 }
 
-void OutlineView::expandItem(const void* item) {
+bool OutlineView::expandShownItem(const void* item) {
     OutlineNode* node = nodeForItem(item);
-    if (node == nullptr || !node->expandable) return;
+    if (node == nullptr || !node->expandable) return false;
     const QModelIndex index = model_->indexForNode(node);
-    if (isExpanded(index)) return;
+    if (isExpanded(index)) return false;
     // Its children become known items at once, as they would on screen.
     model_->ensureLoaded(node);
     expand(index);
-    invalidateRows();
+    return true;
+}
+
+void OutlineView::expandItem(const void* item) {
+    if (expandShownItem(item)) invalidateRows();
 }
 
 void OutlineView::expandItems(const std::vector<const void*>& items) {
-    bool scheduled = false;
-    for (const void* item : items) {
-        OutlineNode* node = nodeForItem(item);
-        if (node == nullptr || !node->expandable) continue;
-        const QModelIndex index = model_->indexForNode(node);
-        if (isExpanded(index)) continue;
-        if (!scheduled) {
-            scheduleDelayedItemsLayout();
-            scheduled = true;
-        }
-        model_->ensureLoaded(node);
-        expand(index);
-    }
-    if (scheduled) invalidateRows();
+    if (items.empty()) return;
+    // With a layout pending, the view only notes each expansion.
+    scheduleDelayedItemsLayout();
+    bool expanded = false;
+    for (const void* item : items) expanded = expandShownItem(item) || expanded;
+    if (expanded) invalidateRows();
 }
 
 void OutlineView::expandItemExpandChildren(const void* item, bool children) {

@@ -352,6 +352,8 @@ private:
     // Expands NODE and every descendant, or collapses NODE and every
     // descendant shown so far.
     void setSubtreeExpanded(OutlineNode* node, bool expandIt);
+    // Expands ITEM if it is shown collapsed; answers whether it did.
+    bool expandShownItem(const void* item);
     // Right (INTO) or Left on the selected row; false when nothing is selected.
     bool stepThroughOutline(bool into);
     void updatePlaceholder();

@@ -21,14 +21,10 @@ namespace {
 
 using test_support::dated;
 using test_support::entry;
+using test_support::localDay;
 using test_support::node;
 using test_support::part;
 using test_support::processPendingEvents;
-
-Date day(int year, int month, int dayOfMonth) {
-    return Date::fromUnixSeconds(
-        static_cast<double>(QDateTime(QDate(year, month, dayOfMonth), QTime(9, 30)).toSecsSinceEpoch()));
-}
 
 class DatesTest : public test_support::DocumentTest {
 protected:
@@ -38,12 +34,12 @@ protected:
     // entry of 2025, each part dated as its latest entry; the bike itself
     // dated 2020.
     MyDocument* showWheel(const char* name = "wheel.cogbook") {
-        const Date greased = day(2026, 1, 10);
+        const Date greased = localDay(2026, 1, 10);
         auto root = dated(node("Bike", true,
                                {dated(part("Front wheel", {dated(part("Hub", {entry("Hub", "Greased", greased)}), greased)}),
                                       greased),
-                                dated(part("Fork", {entry("Fork", "Checked", day(2025, 4, 2))}), day(2025, 4, 2))}),
-                          day(2020, 1, 1));
+                                dated(part("Fork", {entry("Fork", "Checked", localDay(2025, 4, 2))}), localDay(2025, 4, 2))}),
+                          localDay(2020, 1, 1));
         MyDocument* document = keyDocumentShowing(root, name);
         if (document == nullptr) return nullptr;
         document->expandAll();
@@ -79,7 +75,7 @@ TEST_F(DatesTest, ARefusedDateSaysWhatToTypeAndKeepsTheEditOpen) {
     editor->setText(QStringLiteral("2/3/26"));
     keyTo(editor, Qt::Key_Return);
     EXPECT_EQ(document->bikeTable()->currentEditor(), nullptr);
-    EXPECT_EQ(greased->date(), day(2026, 2, 3));
+    EXPECT_EQ(greased->date(), localDay(2026, 2, 3));
     ASSERT_EQ(editCell(document, greased, "date"), editor);
     EXPECT_TRUE(editor->toolTip().isEmpty());
 }
@@ -120,10 +116,10 @@ TEST_F(DatesTest, TheCalendarOpensOnTheCellsDayAndItsPickIsOneDateChange) {
 
     EXPECT_EQ(picker->openCalendar(), nullptr);
     EXPECT_EQ(document->bikeTable()->currentEditor(), nullptr);
-    EXPECT_EQ(greased->date(), day(2026, 3, 9)) << "the day picked, at the time of day it had";
+    EXPECT_EQ(greased->date(), localDay(2026, 3, 9)) << "the day picked, at the time of day it had";
     EXPECT_EQ(hub->date(), greased->date());
     EXPECT_EQ(wheel->date(), greased->date());
-    EXPECT_EQ(document->theBike()->date(), day(2020, 1, 1));
+    EXPECT_EQ(document->theBike()->date(), localDay(2020, 1, 1));
     EXPECT_EQ(document->undoManager().undoStepCount(), 1u);
     EXPECT_EQ(document->undoManager().undoMenuItemTitle(), "Undo Date Change");
     undo(document);
@@ -149,11 +145,11 @@ TEST_F(DatesTest, AnAddTwoLevelsDownRollsTheDatesUpAndOneUndoRestoresThem) {
     perform(document, "addEntryForPart:");
 
     const Date added = hub->childAtIndex(0)->date();
-    ASSERT_GT(added, day(2026, 1, 10));
+    ASSERT_GT(added, localDay(2026, 1, 10));
     EXPECT_EQ(hub->date(), added);
     EXPECT_EQ(wheel->date(), added);
-    EXPECT_EQ(nodeAt(document, {1})->date(), day(2025, 4, 2)) << "a part beside it keeps its date";
-    EXPECT_EQ(document->theBike()->date(), day(2020, 1, 1));
+    EXPECT_EQ(nodeAt(document, {1})->date(), localDay(2025, 4, 2)) << "a part beside it keeps its date";
+    EXPECT_EQ(document->theBike()->date(), localDay(2020, 1, 1));
     document->bikeTable()->abortEditing();
     undo(document);
     EXPECT_EQ(recordBytes(document), before);
@@ -163,7 +159,7 @@ TEST_F(DatesTest, PastedAndDroppedItemsRollTheDatesUpAndAMoveLowersNone) {
     MyDocument* target = showWheel("target.cogbook");
     ASSERT_NE(target, nullptr);
     auto other =
-        node("Bike", true, {dated(part("Rear wheel", {entry("Rear wheel", "Trued", day(2026, 6, 1))}), day(2026, 6, 1))});
+        node("Bike", true, {dated(part("Rear wheel", {entry("Rear wheel", "Trued", localDay(2026, 6, 1))}), localDay(2026, 6, 1))});
     MyDocument* source = documentShowing(other, defaults.filePath(QStringLiteral("source.cogbook")));
     ASSERT_NE(source, nullptr);
     source->expandAll();
@@ -179,9 +175,9 @@ TEST_F(DatesTest, PastedAndDroppedItemsRollTheDatesUpAndAMoveLowersNone) {
     QApplication::setActiveWindow(target->documentWindow());
     select(target, {hub});
     perform(target, "paste:");
-    EXPECT_EQ(hub->date(), day(2026, 6, 1));
-    EXPECT_EQ(nodeAt(target, {0})->date(), day(2026, 6, 1));
-    EXPECT_EQ(target->theBike()->date(), day(2020, 1, 1));
+    EXPECT_EQ(hub->date(), localDay(2026, 6, 1));
+    EXPECT_EQ(nodeAt(target, {0})->date(), localDay(2026, 6, 1));
+    EXPECT_EQ(target->theBike()->date(), localDay(2020, 1, 1));
     undo(target);
     EXPECT_EQ(recordBytes(target), before);
 
@@ -199,9 +195,9 @@ TEST_F(DatesTest, PastedAndDroppedItemsRollTheDatesUpAndAMoveLowersNone) {
     Application::performAsOneEvent([&] { taken = view->performDragOperation(info); });
     ASSERT_TRUE(taken);
     ASSERT_EQ(fork->numberOfChildren(), 2u);
-    EXPECT_EQ(fork->date(), day(2026, 6, 1));
+    EXPECT_EQ(fork->date(), localDay(2026, 6, 1));
     EXPECT_EQ(rear->numberOfChildren(), 0u);
-    EXPECT_EQ(rear->date(), day(2026, 6, 1)) << "what went away lowers no date";
+    EXPECT_EQ(rear->date(), localDay(2026, 6, 1)) << "what went away lowers no date";
     undo(target);
     EXPECT_EQ(recordBytes(target), before);
 }

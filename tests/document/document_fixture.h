@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -56,6 +57,12 @@ public:
 private:
     QLocale previous_;
 };
+
+// A local calendar day at HOUR: the same day in any time zone's view of it.
+inline Date localDay(int year, int month, int day, int hour = 12) {
+    return Date::fromUnixSeconds(static_cast<double>(QDateTime(QDate(year, month, day), QTime(hour, 0)).toSecsSinceEpoch()));
+}
+inline Date daysAgo(double days) { return Date(Date::now().timeIntervalSinceReferenceDate() - days * 86400.0); }
 
 inline PlistValue defaultTemplate() {
     const auto bytes = readWholeFile(COGBOOK_RESOURCE_DIR "/defaultBike.plist");

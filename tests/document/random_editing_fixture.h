@@ -1,6 +1,5 @@
-// What the random editing test drives and checks documents with: seeded
-// trees and texts, the user's gestures on a document, and the record each
-// step of its history must hold.
+// Seeded trees and texts, the user's gestures, and what each step of a
+// document's history must hold, for the random editing test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,8 +34,7 @@ constexpr int kDocuments = 4;
 constexpr int kSequences = 360;
 constexpr int kFewestOperations = 5;
 constexpr int kMostOperations = 15;
-// Past this many items the sequences stop adding; below the fewest they stop
-// removing, so that every document stays worth editing.
+// Bounds that keep every document worth editing.
 constexpr std::size_t kMostItems = 70;
 constexpr std::size_t kFewestItems = 4;
 
@@ -49,7 +47,6 @@ inline std::uint32_t runSeed() {
     return static_cast<std::uint32_t>(value);
 }
 
-// Every item below the bike, parent before children.
 inline std::vector<ZRBicycleListPtr> itemsBelow(const ZRBicycleList* bike) {
     std::vector<ZRBicycleListPtr> items;
     const std::function<void(const ZRBicycleList*)> walk = [&](const ZRBicycleList* parent) {
@@ -62,9 +59,8 @@ inline std::vector<ZRBicycleListPtr> itemsBelow(const ZRBicycleList* bike) {
     return items;
 }
 
-// Empty texts, other scripts, characters beyond the basic plane; TYPEABLE
-// leaves out what a key event cannot carry in one character. Only characters
-// the default font draws: a fallback font's lookup leaks in the sanitizer build.
+// TYPEABLE: what a key event carries in one character. Only characters the
+// default font draws: a fallback font's lookup leaks in the sanitizer build.
 inline std::string randomTextFrom(std::mt19937& rng, bool typeable) {
     static const std::vector<std::string> typed = {"", "Chain", "Brake pads", "Crème brûlée", "Ünïcode ✓",
                                                    "Ωmega", "Цепь", "שרשרת", "quote \"x\"", "<xml & stuff>",
@@ -76,9 +72,7 @@ inline std::string randomTextFrom(std::mt19937& rng, bool typeable) {
     return text;
 }
 
-// A bike with COUNT items of random shape below it, often nested deep under
-// the latest part: entries named after their part or not, parts dated
-// anywhere around their children, as record files may hold them.
+// COUNT items, often nested deep; names and dates as record files may hold them.
 inline ZRBicycleListPtr randomStartTree(std::mt19937& rng, const std::string& bikeName, int count) {
     const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
     const auto randomDate = [&] {
@@ -102,16 +96,14 @@ inline ZRBicycleListPtr randomStartTree(std::mt19937& rng, const std::string& bi
     return bike;
 }
 
-// One open document and what its history must hold.
+// One open document: the record after each step of its history, where the
+// history stands, where the file's content is (if reachable), the record last checked.
 struct Tracked {
     MyDocument* document = nullptr;
     QString path;
-    // The record after each undo step from the start of the history.
     std::vector<std::vector<std::uint8_t>> records;
     std::size_t position = 0;
-    // Where in the history the file's content is, if undo or redo can get there.
     std::optional<std::size_t> savedAt = 0;
-    // The record as last checked.
     std::vector<std::uint8_t> current;
 };
 
@@ -121,7 +113,6 @@ protected:
     test_support::ScopedTimeZone zone{"Europe/Berlin"};
     std::mt19937 rng;
     double typingClock = 1000.0;
-    // Every open document, for the actions that reach another one.
     std::vector<Tracked>* everyDocument = nullptr;
 
     std::size_t pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(rng); }
@@ -150,23 +141,18 @@ protected:
         }
     }
 
-    // ---- driving the document as the user does
-
     static OutlineView* outline(const Tracked& t) { return t.document->bikeTable(); }
     static void activate(const Tracked& t) { QApplication::setActiveWindow(t.document->documentWindow()); }
-    // The user clicks into the outline first: the commands are then its own,
-    // not a text view's.
+    // A click into the outline: the commands are its own, not a text view's.
     static void focusOutline(const Tracked& t) {
         Application::performAsOneEvent([&] { t.document->documentWindow()->makeFirstResponder(outline(t)); });
     }
 
-    // A random item below the bike; null when there is none.
     ZRBicycleListPtr randomItem(const Tracked& t) {
         const auto items = itemsBelow(t.document->theBike());
         return items.empty() ? nullptr : items[pick(items.size())];
     }
 
-    // Nothing, one row or two rows selected, among the rows shown.
     std::string randomSelection(const Tracked& t) {
         OutlineView* view = outline(t);
         if (chance(0.3)) t.document->collapseAll();
@@ -187,7 +173,6 @@ protected:
         return text + " selected";
     }
 
-    // Puts TEXT into the open editor, by typing when it can be typed.
     void enterText(QLineEdit* editor, const QString& text, bool typeable, std::string& log) {
         if (typeable && chance(0.7)) {
             editor->selectAll();
@@ -200,10 +185,8 @@ protected:
         }
     }
 
-    // Ends the open edit the way the user might: Return, Tab (then Escape
-    // in the next cell), a click on the outline, or a switch to another
-    // document's window, which ends the edit only once that window is the
-    // active one.
+    // Return, Tab (then Escape), a click on the outline, or a switch to
+    // another document's window.
     void commitEdit(const Tracked& t, QLineEdit* editor, std::string& log) {
         if (everyDocument != nullptr && QApplication::activeWindow() == t.document->documentWindow() &&
             chance(0.25)) {
@@ -220,8 +203,7 @@ protected:
             }
         }
         switch (pick(4)) {
-        case 0:
-        case 1:
+        case 0: case 1:
             QTest::keyClick(editor, Qt::Key_Return);
             log += ", Return";
             break;
@@ -252,10 +234,7 @@ protected:
         return quoted(item->partName()) + (item->expandable() ? " (part)" : " (entry)");
     }
 
-    // ---- what the test expects
-
-    // An action makes exactly one undo step, or one if (and only if) it
-    // changed the record.
+    // One undo step, or one if (and only if) the record changed.
     enum class Expect { oneStep, stepIfChanged };
     struct Before {
         std::size_t steps;
@@ -266,7 +245,6 @@ protected:
         return {t.document->undoManager().undoStepCount(), t.current, alerts.beeps};
     }
 
-    // Books what an action did to the history and checks the document.
     void settle(Tracked& t, const Before& was, Expect expect, int expectedBeeps = 0) {
         std::vector<std::uint8_t> record = recordBytes(t.document);
         const bool changed = record != was.record;
@@ -274,8 +252,7 @@ protected:
         EXPECT_EQ(steps, expect == Expect::oneStep || changed ? 1 : 0) << "undo steps made";
         EXPECT_EQ(alerts.beeps - was.beeps, expectedBeeps) << "beeps";
         if (steps == 1) {
-            // A change made where the file's content is only to be had by
-            // redo leaves no way back to it.
+            // A change where the file's content is only reached by redo loses it.
             if (t.savedAt && *t.savedAt > t.position) t.savedAt.reset();
             t.records.resize(t.position + 1);
             t.records.push_back(record);
@@ -286,9 +263,8 @@ protected:
         expectConsistent(t, std::move(record));
     }
 
-    // The record is the one booked at this point of the history, the tree
-    // keeps its invariants, the outline and the notes pane show it, and the
-    // document is edited unless the history stands where the file was saved.
+    // The record booked at this step, the tree's invariants, the outline and
+    // notes pane showing it, and edited unless at the saved step.
     void expectConsistent(Tracked& t) { expectConsistent(t, recordBytes(t.document)); }
     void expectConsistent(Tracked& t, std::vector<std::uint8_t> record) {
         MyDocument* document = t.document;
@@ -312,7 +288,6 @@ protected:
         EXPECT_TRUE(alerts.messages.empty()) << alerts.messages.front().text.toStdString() << " "
                                              << alerts.messages.front().detail.toStdString();
 
-        // The rows are the tree's items in order, below every expanded part.
         OutlineView* view = outline(t);
         std::vector<const void*> expected;
         const std::function<void(const ZRBicycleList*)> walk = [&](const ZRBicycleList* parent) {

@@ -1,12 +1,6 @@
-// Random editing of real documents: seeded sequences of the user's changes
-// (adding, removing, renaming, describing, dating, writing notes, cutting,
-// copying, pasting, deleting, and dragging items within a document and
-// between two), in four windows used in turn, each sequence undone in full
-// and redone in full. At every step the tree must be the one recorded at
-// that point of the history, keep the node invariants, and show as it is in
-// the outline; the document must know whether it differs from its file.
-//
-// A failure names the seed; COGBOOK_RANDOM_SEED=<seed> replays it.
+// Seeded sequences of the user's edits in four windows used in turn, each
+// undone and redone in full, the record checked against its history at every
+// step. A failure names the seed; COGBOOK_RANDOM_SEED=<seed> replays it.
 
 #include <QMimeData>
 #include <QSignalBlocker>
@@ -48,8 +42,7 @@ protected:
         EXPECT_NE(editor, nullptr) << "the new item's cell is open for editing";
         if (editor == nullptr) return log;
 
-        // The cell left open: abandoned, committed as it is, or given the
-        // user's text (a step of its own).
+        // The cell left open: abandoned, committed as it is, or given text.
         const Before typed = before(t);
         switch (pick(4)) {
         case 0:
@@ -89,8 +82,7 @@ protected:
         return "remove " + described(item.get());
     }
 
-    // A name or a description, through the cell or as a drop of text sets it;
-    // now and then the text it has already (which may hold what no key types).
+    // Now and then the text it has already, which may hold what no key types.
     std::string textOperation(Tracked& t, bool name) {
         const ZRBicycleListPtr item = randomItem(t);
         if (!item) return "no item";
@@ -132,8 +124,6 @@ protected:
         QLineEdit* editor = openCell(t, item.get(), "date");
         if (editor == nullptr) return log;
         if (chance(0.1)) {
-            // Text that is no day: refused with a beep, the edit open until
-            // the user gives up on it.
             static const QString wrong[] = {"2/30/2026", "13/1/2026", "soon", "", "0/0/0"};
             const QString text = wrong[pick(std::size(wrong))];
             log += " \"" + text.toStdString() + "\", refused, Escape";
@@ -167,8 +157,7 @@ protected:
         std::string log = "notes of " + described(item.get());
         const Before was = before(t);
         if (chance(0.5)) {
-            // A burst of typing, well over a second after the last: one step
-            // however many keys.
+            // A burst well over a second after the last: one step however many keys.
             typingClock += 1.5 + static_cast<double>(pick(3000)) / 1000.0;
             for (std::size_t bursts = 1 + pick(3); bursts > 0; --bursts) {
                 const QString keys = randomNotesKeys();
@@ -180,8 +169,7 @@ protected:
             settle(t, was, Expect::oneStep);
             const ZRBicycleListPtr next = randomItem(t);
             if (next != item && chance(0.3)) {
-                // Straight on into another item's notes within the second:
-                // a step of its own, or undo would not give these back.
+                // Another item's notes within the second: a step of its own.
                 selectItem(t, next.get());
                 const Before nextWas = before(t);
                 const QString keys = randomNotesKeys();
@@ -223,15 +211,12 @@ protected:
         const bool beeps = kind == paste ? !clipboardHasItems : kind != erase && !selection;
         const bool changes = kind == cut || kind == erase ? selection : kind == paste && clipboardHasItems;
         settle(t, was, changes ? Expect::oneStep : Expect::stepIfChanged, beeps ? 1 : 0);
-        if (changes) {
-            EXPECT_EQ(t.document->undoManager().undoActionName(), stepNames[kind]);
-        }
+        if (changes) { EXPECT_EQ(t.document->undoManager().undoActionName(), stepNames[kind]); }
         return log;
     }
 
-    // A drag of the selected rows (a random row when none is) to a random
-    // place of TARGET's outline: onto a row, just above or below it, or
-    // below every row; moved, or copied with the copy modifier.
+    // The selected rows (a random one if none) dragged onto, above or below
+    // a row of TARGET, or below every row; moved, or copied.
     std::string dragOperation(Tracked& source, Tracked& target) {
         focusOutline(source);
         std::string log = randomSelection(source);
@@ -278,18 +263,14 @@ protected:
         EXPECT_EQ(operation, copy ? kDragOperationCopy : kDragOperationMove);
         Application::performAsOneEvent([&] { EXPECT_TRUE(to->performDragOperation(info)); });
         if (&target == &source) {
-            // A drop may put items back where they were (a step that changes
-            // nothing) or skip them all.
+            // A drop may put items back where they were: a step that changes nothing.
             const bool stepped = source.document->undoManager().undoStepCount() > was.steps;
             settle(source, was, stepped ? Expect::oneStep : Expect::stepIfChanged);
         } else {
-            // Each document records its own half of a move; a copy leaves
-            // the source alone.
+            // Each document records its own half of a move.
             settle(target, wasTarget, Expect::oneStep);
             settle(source, was, copy ? Expect::stepIfChanged : Expect::oneStep);
-            if (!copy) {
-                EXPECT_EQ(source.document->undoManager().undoActionName(), "Move");
-            }
+            if (!copy) { EXPECT_EQ(source.document->undoManager().undoActionName(), "Move"); }
         }
         if (target.document->undoManager().undoStepCount() > wasTarget.steps) {
             EXPECT_EQ(target.document->undoManager().undoActionName(), copy ? "Copy" : "Move");
@@ -301,7 +282,6 @@ protected:
         if (items >= kMostItems || items <= kFewestItems || chance(0.5)) return clipboardOperation(t, items);
         Tracked& other = (*everyDocument)[pick(everyDocument->size())];
         if (&other == &t || chance(0.6)) return dragOperation(t, t);
-        // The other document as the source (its items come here) or as the target.
         if (chance(0.5)) return "from " + other.path.toStdString() + ": " + dragOperation(other, t);
         return dragOperation(t, other);
     }
@@ -310,22 +290,16 @@ protected:
         const std::size_t items = itemsBelow(t.document->theBike()).size();
         for (;;) {
             switch (pick(16)) {
-            case 0:
-            case 1:
-            case 2:
+            case 0: case 1: case 2:
                 if (items >= kMostItems) continue;
                 return addOperation(t);
-            case 3:
-            case 4:
+            case 3: case 4:
                 if (items <= kFewestItems) continue;
                 return removeOperation(t);
-            case 5:
-            case 6: return textOperation(t, true);
+            case 5: case 6: return textOperation(t, true);
             case 7: return textOperation(t, false);
-            case 8:
-            case 9: return dateOperation(t);
-            case 10:
-            case 11: return notesOperation(t);
+            case 8: case 9: return dateOperation(t);
+            case 10: case 11: return notesOperation(t);
             default: return movingOperation(t, items);
             }
         }
@@ -352,8 +326,7 @@ protected:
         expectConsistent(t);
         EXPECT_TRUE(readWholeFile(t.path.toStdString()) == t.current) << "the file holds the record";
     }
-    // The document showing PATH's file afresh: the record as saved, not
-    // edited, nothing to undo.
+    // The document showing its file afresh: nothing to undo, not edited.
     void track(Tracked& t) {
         ASSERT_NE(t.document, nullptr);
         activate(t);
@@ -378,8 +351,7 @@ TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItE
     SCOPED_TRACE("replay with COGBOOK_RANDOM_SEED=" + std::to_string(seed));
     rng.seed(seed);
 
-    // Saving names the bike after the file: the bikes carry those names from
-    // the start, so that a save changes nothing but the edited state.
+    // Saving names the bike after the file: so named from the start, a save changes no record.
     std::vector<Tracked> documents(kDocuments);
     for (int i = 0; i < kDocuments; ++i) {
         const std::string name = "random" + std::to_string(i);
@@ -418,8 +390,7 @@ TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItE
             undoStep(t);
             ASSERT_FALSE(HasFailure()) << "undoing to step " << t.position << " after:" << report();
         }
-        if (chance(0.08)) {
-            // Saved with the whole sequence to redo: redoing edits it again.
+        if (chance(0.08)) { // saved with all to redo: redoing edits it again
             save(t);
             log.push_back("saved, all undone");
         }
@@ -428,8 +399,7 @@ TEST_F(RandomEditingTest, EverySequenceUndoesToWhereItStartedAndRedoesToWhereItE
             ASSERT_FALSE(HasFailure()) << "redoing to step " << t.position << " after:" << report();
         }
 
-        // Now and then the next changes start from part-way back, or from
-        // the file opened again.
+        // Now and then the next changes start part-way back, or from the file opened again.
         if (chance(0.2) && t.position > 0) {
             const std::size_t back = 1 + pick(std::min<std::size_t>(t.position, kMostOperations));
             for (std::size_t i = 0; i < back; ++i) undoStep(t);

@@ -23,13 +23,10 @@
 namespace cogbook {
 namespace {
 
+using test_support::daysAgo;
 using test_support::entry;
 using test_support::part;
 using test_support::processPendingEvents;
-
-constexpr double kDay = 86400.0;
-
-Date daysAgo(double days) { return Date::fromUnixSeconds(Date::now().unixSeconds() - days * kDay); }
 
 class ServiceColumnsTest : public test_support::DocumentTest {
 protected:

@@ -17,12 +17,9 @@ namespace cogbook {
 namespace {
 
 using test_support::entry;
+using test_support::localDay;
 using test_support::part;
 using test_support::processPendingEvents;
-
-Date noonOf(int year, int month, int day) {
-    return Date::fromUnixSeconds(static_cast<double>(QDateTime(QDate(year, month, day), QTime(12, 0)).toSecsSinceEpoch()));
-}
 
 void writeText(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -50,14 +47,14 @@ protected:
     // Bike › Drivetrain › Chain with two entries (a cost, a reading, notes of
     // two lines), one under Drivetrain, one under the bike itself.
     MyDocument* openServicedBike() {
-        auto waxed = entry("Chain", "Waxed", noonOf(2026, 3, 1), "Hot wax\nTwo coats");
+        auto waxed = entry("Chain", "Waxed", localDay(2026, 3, 1), "Hot wax\nTwo coats");
         waxed->setCost(12.5);
         waxed->setOdometer(1200);
-        auto replaced = entry("Chain", "Replaced, 11-speed", noonOf(2025, 6, 2));
+        auto replaced = entry("Chain", "Replaced, 11-speed", localDay(2025, 6, 2));
         replaced->setCost(39.9);
         auto root = part("Bike", {part("Drivetrain", {part("Chain", {waxed, replaced}),
-                                                      entry("Drivetrain", "Cleaned", noonOf(2026, 1, 5))}),
-                                  entry("Bike", "Washed", noonOf(2026, 2, 1))});
+                                                      entry("Drivetrain", "Cleaned", localDay(2026, 1, 5))}),
+                                  entry("Bike", "Washed", localDay(2026, 2, 1))});
         return keyDocumentShowing(root, "serviced.cogbook");
     }
     // The preview of PATH in DOCUMENT, as the File menu's command brings it.

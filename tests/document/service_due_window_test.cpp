@@ -15,12 +15,10 @@
 namespace cogbook {
 namespace {
 
+using test_support::daysAgo;
 using test_support::entry;
 using test_support::part;
 using test_support::processPendingEvents;
-
-// DAYS whole days before now, as the due state counts them.
-Date daysAgo(int days) { return Date(Date::now().timeIntervalSinceReferenceDate() - days * 86400.0); }
 
 // A part serviced DAYS_AGO (never, below 0) that wants service every INTERVAL days.
 ZRBicycleListPtr serviced(const std::string& name, int interval, int daysAgoServiced) {

@@ -16,11 +16,6 @@ namespace {
 
 using namespace test_support;
 
-// Noon of a local calendar day: the same day in any time zone's view of it.
-Date noonOn(int year, int month, int day) {
-    return Date::fromUnixSeconds(static_cast<double>(QDateTime(QDate(year, month, day), QTime(12, 0)).toSecsSinceEpoch()));
-}
-
 ZRBicycleListPtr costed(ZRBicycleListPtr node, std::optional<double> cost, std::optional<double> odometer = {}) {
     node->setCost(cost);
     node->setOdometer(odometer);
@@ -33,11 +28,11 @@ protected:
     static ZRBicycleListPtr sampleBike() {
         auto bike = part("Bike", {
             part("Rear wheel", {
-                part("Tyre", {costed(entry("Tyre", "Puncture fixed", noonOn(2024, 3, 10), "Tube patched\nsecond line"), 12.5, 1200),
-                              costed(entry("Tyre", "New tyre", noonOn(2025, 6, 1)), 30.0)}),
-                part("Chain", {costed(entry("Chain", "Waxed", noonOn(2025, 1, 20)), std::nullopt, 2500)}),
+                part("Tyre", {costed(entry("Tyre", "Puncture fixed", localDay(2024, 3, 10), "Tube patched\nsecond line"), 12.5, 1200),
+                              costed(entry("Tyre", "New tyre", localDay(2025, 6, 1)), 30.0)}),
+                part("Chain", {costed(entry("Chain", "Waxed", localDay(2025, 1, 20)), std::nullopt, 2500)}),
             }),
-            costed(entry("Bike", "Full service", noonOn(2023, 11, 5)), 8.0, 400),
+            costed(entry("Bike", "Full service", localDay(2023, 11, 5)), 8.0, 400),
         });
         bike->setCurrency("EUR");
         return bike;
@@ -178,7 +173,7 @@ TEST_F(ServiceLogWindowTest, FollowsEditsAdditionsAndUndoKeepingTheSelection) {
 
     // A field edit: the row changes in place; the newest entry moves down.
     const ZRBicycleListPtr newest = nodeAt(document, {0, 0})->childAtIndex(1);
-    Application::performAsOneEvent([&] { document->newDateForItem(noonOn(2022, 1, 1), newest); });
+    Application::performAsOneEvent([&] { document->newDateForItem(localDay(2022, 1, 1), newest); });
     processPendingEvents();
     EXPECT_EQ(shown(log), (QStringList{"Waxed", "Puncture fixed", "Full service", "New tyre"}));
     EXPECT_EQ(log->table()->currentIndex().row(), 1);
@@ -245,7 +240,7 @@ TEST_F(ServiceLogWindowTest, CostsByYearFollowEditsAndUndoAndSayWhenThereAreNone
 
     // The new tyre moves to 2024.
     const ZRBicycleListPtr newTyre = nodeAt(document, {0, 0})->childAtIndex(1);
-    Application::performAsOneEvent([&] { document->newDateForItem(noonOn(2024, 8, 1), newTyre); });
+    Application::performAsOneEvent([&] { document->newDateForItem(localDay(2024, 8, 1), newTyre); });
     processPendingEvents();
     EXPECT_EQ(rows(), (QStringList{"2023 \u20ac8.00 1", "2024 \u20ac42.50 2"}));
     undo(document);
@@ -254,7 +249,7 @@ TEST_F(ServiceLogWindowTest, CostsByYearFollowEditsAndUndoAndSayWhenThereAreNone
 
 TEST_F(ServiceLogWindowTest, EachDocumentHasOneLogThatTakesItsUndoSaveAndCloseKeysAndEndsWithIt) {
     MyDocument* first = keyDocumentShowing(sampleBike(), "first.cogbook");
-    MyDocument* second = keyDocumentShowing(part("Bike", {entry("Bike", "Only", noonOn(2020, 5, 5))}), "second.cogbook");
+    MyDocument* second = keyDocumentShowing(part("Bike", {entry("Bike", "Only", localDay(2020, 5, 5))}), "second.cogbook");
     ZRSWServiceLogWindow* firstLog = openLog(first);
     ZRSWServiceLogWindow* secondLog = openLog(second);
     ASSERT_NE(firstLog, nullptr);

@@ -1,6 +1,4 @@
-// The icon cell's geometry: where the icon goes and where the text starts;
-// a cell whose icon differs by row measures, draws and edits each row with
-// its own.
+// The icon cell: where icon and text go, with a per-row icon in each use.
 #include <gtest/gtest.h>
 
 #include <QImage>

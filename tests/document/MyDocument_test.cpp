@@ -1,6 +1,4 @@
-// The document in real windows: new documents from templates, the outline's
-// rows and icons, saving, opening, reverting, refusing bad files, and the
-// selection commands.
+// The document in real windows: templates, rows and icons, save, open, revert, bad files, selection.
 #include <gtest/gtest.h>
 
 #include <QAction>

@@ -1,6 +1,4 @@
-// The find commands from the menus, the toolbar's search field and its menu
-// form reach the installed find services with their own document, two
-// windows open; without any installed, each beeps and the log says why once.
+// The find commands reach the installed find services with their own document, or beep once logged.
 #include <gtest/gtest.h>
 
 #include <QApplication>

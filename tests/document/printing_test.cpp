@@ -1,5 +1,4 @@
-// Printing a document, previewing it and exporting it as PDF: the pages say
-// what the record's plain text says, and printing never edits the record.
+// Print, preview and PDF export: the pages hold the record's plain text, and never edit it.
 #include <gtest/gtest.h>
 
 #include <QDate>

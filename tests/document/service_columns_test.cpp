@@ -1,7 +1,4 @@
-// The service columns and settings as the user works them: costs and
-// readings typed into the outline, a part's intervals in their sheet, the
-// bike's unit and currency, what is due as the record changes, the columns
-// the user chose to show, and the cost of the selection in the status bar.
+// The service columns and settings: costs, readings, intervals, unit and currency, due, columns shown.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,6 +1,4 @@
-// The service log as CSV from the window: the export, whole or not at all,
-// and the import, previewed, refused for bad rows until the user accepts,
-// and filed as one step that undo takes back whole.
+// The service log as CSV from the window: export whole or not at all; import previewed, one step.
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>

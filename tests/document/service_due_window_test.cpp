@@ -1,6 +1,4 @@
-// What is due, as the window shows it: the Service Due list, most urgent
-// first, following filings and their undo, and the bar a record opened from
-// a file shows while parts want service.
+// What is due: the Service Due list, most urgent first, and the bar over a record opened from a file.
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>

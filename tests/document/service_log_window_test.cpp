@@ -1,6 +1,4 @@
-// The service log and costs-by-year windows over real documents: order,
-// sorting, filtering, choosing a row, following changes, and their lives
-// beside their documents.
+// The service log and costs-by-year windows: order, sorting, filtering, following changes, their lives.
 #include <QDateTime>
 #include <QHeaderView>
 #include <QPointer>

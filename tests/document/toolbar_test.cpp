@@ -1,7 +1,4 @@
-// The document toolbar as the user meets it: its default items, their
-// enabling, and a damaged saved arrangement. The arrangement the user makes,
-// with the search item taken out and put back, is tried with searching in
-// the program's tests.
+// The document toolbar: default items, their enabling, and a damaged saved arrangement.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,6 +1,4 @@
-// What the window tells about the record besides its rows: the tool tips
-// over the icons and cut-short names, the status bar, the empty bike's hint,
-// and where the keys are after a command.
+// What the window tells besides its rows: tool tips, the status bar, the empty bike's hint, the keys.
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QStatusBar>

@@ -32,7 +32,7 @@ protected:
     // Chain (every 30 days, waxed 10 days ago for 12.50) and Brakes with
     // Pads (every 60 days, never serviced), in the key window, expanded,
     // with every service column shown.
-    MyDocument* showing(const char* name = "service.cogbook") {
+    MyDocument* showing() {
         auto waxed = entry("Chain", "Waxed", daysAgo(10));
         waxed->setCost(12.5);
         auto chain = part("Chain", {waxed});
@@ -41,7 +41,7 @@ protected:
         pads->setServiceIntervalDays(60);
         auto root = part("bike", {chain, part("Brakes", {pads})});
         root->setCurrency("EUR");
-        MyDocument* document = keyDocumentShowing(root, name);
+        MyDocument* document = keyDocumentShowing(root, "service.cogbook");
         if (document == nullptr) return nullptr;
         document->expandAll();
         for (const QString& column : serviceColumnIdentifiers()) document->optionalColumns()->setColumnShown(column, true);
@@ -118,24 +118,6 @@ TEST_F(ServiceColumnsTest, TextThatIsNoAmountIsRefusedAndChangesNothing) {
     EXPECT_EQ(editCell(document, chain(document), kCostColumn), nullptr);
     EXPECT_EQ(recordBytes(document), before);
     EXPECT_FALSE(document->undoManager().canUndo());
-}
-
-TEST_F(ServiceColumnsTest, ACostEditEndedBySwitchingWindowsLandsOnItsOwnDocument) {
-    MyDocument* edited = showing("edited.cogbook");
-    MyDocument* other = showing("other.cogbook");
-    ASSERT_TRUE(edited && other);
-    QApplication::setActiveWindow(edited->documentWindow());
-    processPendingEvents();
-    QLineEdit* editor = editCell(edited, waxed(edited), kCostColumn);
-    ASSERT_NE(editor, nullptr);
-    editor->setText(QStringLiteral("40"));
-
-    QApplication::setActiveWindow(other->documentWindow());
-    processPendingEvents();
-    EXPECT_EQ(waxed(edited)->cost(), 40.0);
-    EXPECT_EQ(edited->undoManager().undoActionName(), "Cost Change");
-    EXPECT_EQ(waxed(other)->cost(), 12.5);
-    EXPECT_FALSE(other->undoManager().canUndo());
 }
 
 TEST_F(ServiceColumnsTest, TheIntervalSheetRecordsBothValuesAsOneStepAndCancelNothing) {

@@ -164,16 +164,9 @@ TEST_F(DatesTest, PastedAndDroppedItemsRollTheDatesUpAndAMoveLowersNone) {
     // Dragged from the source onto the fork: a move.
     QApplication::setActiveWindow(source->documentWindow());
     select(source, {trued});
-    auto data = std::make_unique<QMimeData>();
-    Pasteboard pasteboard(data.get());
-    ASSERT_TRUE(source->outlineViewWriteItemsToPasteboard(source->bikeTable(), {trued}, pasteboard));
-    OutlineView* view = target->bikeTable();
-    const DraggingInfo info(data.get(), source->bikeTable(), false);
     ZRBicycleList* fork = nodeAt(target, {1});
-    ASSERT_NE(view->draggingUpdated(view->visualRect(view->indexForItem(fork, 0)).center(), info), kDragOperationNone);
-    bool taken = false;
-    Application::performAsOneEvent([&] { taken = view->performDragOperation(info); });
-    ASSERT_TRUE(taken);
+    ASSERT_TRUE(drop(target, startDrag(source, {trued}).get(), pointAt(target, fork, test_support::At::On), false,
+                     source->bikeTable()));
     ASSERT_EQ(fork->numberOfChildren(), 2u);
     EXPECT_EQ(fork->date(), localDay(2026, 6, 1));
     EXPECT_EQ(rear->numberOfChildren(), 0u);

@@ -10,8 +10,10 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "foundation/plist.h"
 #include "model/record_file.h"
 #include "platform/application.h"
+#include "platform/pasteboard.h"
 #include "platform/document_controller.h"
 #include "platform/responder.h"
 #include "platform/toolbar.h"
@@ -78,6 +81,9 @@ inline std::vector<QAction*> addFindCommands(QMenu* menu) {
             makeMenuItem(menu, "Use Selection for Find", "performFindPanelAction:", {},
                          kFindPanelActionSetFindString)};
 }
+
+// Where over a row a drag hovers.
+enum class At { Above, On, Below };
 
 class TestDocumentController : public DocumentController {
 protected:
@@ -173,6 +179,33 @@ protected:
                            static_cast<ZRBicycleList*>(item)->partName());
         }
         return rows;
+    }
+
+    // The drag of NODES as the outline starts it; the data it carries.
+    static std::unique_ptr<QMimeData> startDrag(MyDocument* document, std::initializer_list<const ZRBicycleList*> nodes) {
+        auto data = std::make_unique<QMimeData>();
+        Pasteboard pasteboard(data.get());
+        std::vector<void*> items;
+        for (const ZRBicycleList* node : nodes) items.push_back(const_cast<ZRBicycleList*>(node));
+        EXPECT_TRUE(document->outlineViewWriteItemsToPasteboard(document->bikeTable(), items, pasteboard));
+        return data;
+    }
+    static QPoint pointAt(MyDocument* document, const ZRBicycleList* node, At at) {
+        OutlineView* view = document->bikeTable();
+        const QRect rect = view->visualRect(view->indexForItem(node, 0));
+        EXPECT_TRUE(rect.isValid());
+        const int y = at == At::Above ? rect.top() + 1 : at == At::On ? rect.center().y() : rect.bottom() - 1;
+        return {rect.center().x(), y};
+    }
+    // A drag from FROM (DOCUMENT's own outline if null) hovering over
+    // DOCUMENT at POINT and let go there: taken or not.
+    static bool drop(MyDocument* document, const QMimeData* data, QPoint point, bool copy = false,
+                     OutlineView* from = nullptr) {
+        const DraggingInfo info(data, from != nullptr ? from : document->bikeTable(), copy);
+        if (document->bikeTable()->draggingUpdated(point, info) == kDragOperationNone) return false;
+        bool taken = false;
+        Application::performAsOneEvent([&] { taken = document->bikeTable()->performDragOperation(info); });
+        return taken;
     }
 
     static QStringList toolbarLabels(const MyDocument* document) {

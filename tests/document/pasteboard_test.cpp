@@ -20,11 +20,10 @@
 namespace cogbook {
 namespace {
 
+using test_support::At;
 using test_support::node;
 
 constexpr const char* kItemsMime = "application/x-cogbook-items";
-
-enum class At { Above, On, Below };
 
 class PasteboardTest : public test_support::DocumentTest {
 protected:
@@ -57,30 +56,6 @@ protected:
         return result;
     }
 
-    // The drag of NODES as the outline starts it; the data it carries.
-    std::unique_ptr<QMimeData> startDrag(MyDocument* document, std::initializer_list<const ZRBicycleList*> nodes) {
-        auto data = std::make_unique<QMimeData>();
-        Pasteboard pasteboard(data.get());
-        std::vector<void*> items;
-        for (const ZRBicycleList* node : nodes) items.push_back(const_cast<ZRBicycleList*>(node));
-        EXPECT_TRUE(document->outlineViewWriteItemsToPasteboard(document->bikeTable(), items, pasteboard));
-        return data;
-    }
-    static QPoint pointAt(MyDocument* document, const ZRBicycleList* node, At at) {
-        OutlineView* view = document->bikeTable();
-        const QRect rect = view->visualRect(view->indexForItem(node, 0));
-        EXPECT_TRUE(rect.isValid());
-        const int y = at == At::Above ? rect.top() + 1 : at == At::On ? rect.center().y() : rect.bottom() - 1;
-        return {rect.center().x(), y};
-    }
-    // A drag within DOCUMENT hovering at POINT and let go there: taken or not.
-    static bool drop(MyDocument* document, const QMimeData* data, QPoint point, bool copy = false) {
-        const DraggingInfo info(data, document->bikeTable(), copy);
-        if (document->bikeTable()->draggingUpdated(point, info) == kDragOperationNone) return false;
-        bool taken = false;
-        Application::performAsOneEvent([&] { taken = document->bikeTable()->performDragOperation(info); });
-        return taken;
-    }
     // A drag from another program as the window system delivers it.
     struct Delivered {
         bool entered = false, moved = false, dropped = false;

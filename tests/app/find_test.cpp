@@ -1,6 +1,4 @@
-// Searching a record as the user does: the Find menu in one of two windows,
-// the find panel following the window in front, the toolbar's search field
-// and the report it opens.
+// Searching as the user does: the Find menu over two windows, the toolbar field and its report.
 #include <gtest/gtest.h>
 
 #include <QApplication>

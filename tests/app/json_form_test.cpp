@@ -1,7 +1,4 @@
-// The JSON form must carry every field of every item: export, import and
-// export again give the same text and tree. Bad JSON is refused with the path
-// of the offending value, every rule of a record checked before anything is
-// built.
+// The JSON form keeps every field through a round trip; bad JSON is refused naming the value's path.
 #include <gmock/gmock.h>
 #include <nlohmann/json.hpp>
 

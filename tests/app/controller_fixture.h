@@ -1,6 +1,4 @@
-// What the tests of the application's controllers share: the document
-// controller over scratch user defaults, templates built by hand, and the
-// menus as the user reads them.
+// The document controller over scratch defaults, hand-built templates, and menus as read.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The item commands as the user reaches them: the Edit menu and its keys,
-// the same keys while a text view has the focus, and the outline's context
-// menu.
+// The item commands through the Edit menu, its keys in a text view, and the context menu.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,6 +1,4 @@
-// Searching a record as the user does: the Find menu in one of two windows,
-// the find panel following the window in front, the toolbar's search field
-// and the report it opens.
+// Searching as the user does: the Find menu over two windows, the toolbar field and its report.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -98,12 +96,10 @@ TEST_F(FindTest, ThePanelFollowsTheWindowInFrontAndClosesWithTheLastDocument) {
     manager->setSearchString(QString("brake"));
     previous->trigger();
     EXPECT_TRUE(manager->searchBackwardSwitch()->isChecked());
-    EXPECT_EQ(manager->findNextButton()->text(), "Find Previous");
     EXPECT_EQ(selectedName(gravel), "Rear brake");
     EXPECT_EQ(selectedName(road), "(0)");
     next->trigger();
     EXPECT_FALSE(manager->searchBackwardSwitch()->isChecked());
-    EXPECT_EQ(manager->findNextButton()->text(), "Find Next");
 
     gravel->close();
     processPendingEvents();
@@ -128,7 +124,8 @@ TEST_F(FindTest, ADocumentEndingWhileStillListedLeavesNothingOfItselfBehind) {
     EXPECT_EQ(documentSearchAdapterCount(), 1u);
 }
 
-TEST_F(FindTest, FindNextStartsBelowTheLowestSelectedRowAndWrapsWithOneBeep) {
+// Wrapping round and its beep are the find panel's own, checked with it.
+TEST_F(FindTest, FindNextStartsBelowTheLowestSelectedRowAndOpensCollapsedParts) {
     MyDocument* document = showBike("Road", "road.cogbook");
     document->expandAll();
     OutlineView* view = document->bikeTable();
@@ -138,10 +135,6 @@ TEST_F(FindTest, FindNextStartsBelowTheLowestSelectedRowAndWrapsWithOneBeep) {
     ZRSWFindManager::sharedFindManager()->setSearchString(QString("Chain"));
     next->trigger();
     EXPECT_EQ(selectedName(document), "Chain waxed");
-    EXPECT_EQ(alerts.beeps, 0);
-    next->trigger();
-    EXPECT_EQ(alerts.beeps, 1);
-    EXPECT_EQ(selectedName(document), "Chain");
 
     // Backwards from the same two rows starts below the lower one as well.
     view->selectRowByExtendingSelection(1, false);

@@ -8,10 +8,8 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 
-#include <memory>
-
-#include "app/ZRSWDocumentController.h"
 #include "app/ZRSWHelpWindow.h"
+#include "app/controller_fixture.h"
 #include "document/MyDocument.h"
 #include "support/gui_support.h"
 
@@ -34,16 +32,11 @@ QStringList links(const QTextBrowser* browser) {
 
 QString heading(const QTextBrowser* browser) { return browser->document()->firstBlock().text(); }
 
-class HandbookTest : public testing::Test {
+class HandbookTest : public test_support::ControllerTest {
 protected:
     void SetUp() override {
-        ZRSWDocumentController::registerDefaultUserDefaults();
-        controller = std::make_unique<ZRSWDocumentController>();
+        ControllerTest::SetUp();
         controller->awakeFromNib();
-    }
-    void TearDown() override {
-        test_support::closeAllDocuments(*controller);
-        controller.reset();
     }
     // F1, as the user presses it in DOCUMENT's window, brought to the front.
     void pressHelpKey(MyDocument* document) {
@@ -52,10 +45,6 @@ protected:
         QTest::keyClick(document->bikeTable(), Qt::Key_F1);
         processPendingEvents();
     }
-
-    test_support::ScratchDefaults defaults;
-    test_support::ScriptedAlerts alerts;
-    std::unique_ptr<ZRSWDocumentController> controller;
 };
 
 TEST_F(HandbookTest, HelpKeyOpensOneWindowWhoseLinksReachEverySection) {

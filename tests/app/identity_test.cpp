@@ -1,6 +1,4 @@
-// The program as the desktop knows it: the names and document type it hands
-// the platform agree with the shipped desktop entry and MIME type, and its
-// icon is built in.
+// The names, document type and icon the program hands the desktop match what it ships.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>

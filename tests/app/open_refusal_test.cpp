@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "app/ZRSWDocumentController.h"
+#include "app/controller_fixture.h"
 #include "app/identity.h"
 #include "app_test_support.h"
 #include "model/record_file.h"
@@ -17,16 +17,14 @@
 namespace cogbook {
 namespace {
 
-class OpenRefusalTest : public testing::Test {
+class OpenRefusalTest : public test_support::ControllerTest {
 protected:
     void SetUp() override {
         setApplicationIdentity(cogbookIdentity());
-        ZRSWDocumentController::registerDefaultUserDefaults();
-        controller = std::make_unique<ZRSWDocumentController>();
+        ControllerTest::SetUp();
     }
     void TearDown() override {
-        test_support::closeAllDocuments(*controller);
-        controller.reset();
+        ControllerTest::TearDown();
         setApplicationIdentity(previous);
     }
     QString write(const QString& name, const std::vector<std::uint8_t>& bytes) {
@@ -36,9 +34,6 @@ protected:
     }
 
     const ApplicationIdentity previous = applicationIdentity();
-    test_support::ScratchDefaults defaults;
-    test_support::ScriptedAlerts alerts;
-    std::unique_ptr<ZRSWDocumentController> controller;
 };
 
 TEST_F(OpenRefusalTest, WhatIsNoRecordIsSaidPlainlyWithTheReasonAsDetail) {

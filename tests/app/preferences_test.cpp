@@ -1,6 +1,4 @@
-// The preferences panel: titles of new templates, removing templates and the
-// default, OK and Cancel, and the open bikes' pop-up as documents come, go
-// and change their names.
+// The preferences panel: new templates' titles, removal, OK and Cancel, and the open bikes' pop-up.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -84,10 +82,8 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    // Asks for a template of the bike chosen in the pop-up, answering the
-    // title sheet as a person would: typing TITLE over the proposed one
-    // (keeping it when none is given), ticking the check box when asked, and
-    // pressing Return, or Escape to cancel.
+    // Answers the title sheet as a person would: TITLE typed (none keeps the proposed one), the
+    // check box set to MAKEDEFAULT, then Return, or Escape to cancel.
     void makeTemplate(std::optional<QString> title, bool makeDefault = false, bool cancel = false) {
         bool answered = false;
         QTimer::singleShot(0, [&] {

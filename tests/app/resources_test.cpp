@@ -1,6 +1,4 @@
-// The shipped resources: the default template every new bike starts from,
-// and the sample record. Both are made by tools/make_sample; these tests
-// keep the committed files equal to what it makes, and check what they hold.
+// The default template and sample record: equal to what tools/make_sample makes, and sound.
 #include <spawn.h>
 #include <sys/wait.h>
 

@@ -1,6 +1,4 @@
-// One program per session, with real programs: this test process plays the
-// running program (as main sets it up) or starts several at once, each test
-// in a session folder of its own.
+// One program per session: this process plays the running one, or real programs race.
 #include <gtest/gtest.h>
 
 #include <QDir>

@@ -1,7 +1,4 @@
-// The toolbar's search item as the user meets it in two windows at once:
-// taken out and put back in every window, searching again from its field,
-// and offering the find panel as a menu when the toolbar shows text only;
-// the arrangement kept across a relaunch.
+// The toolbar's search item rearranged over two windows, as a text-only menu, and after a relaunch.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,6 +1,4 @@
-// Filing and removing children: insertion, bulk filing, and the rules every
-// way into or out of a child list shares (unique keys, links, refusals that
-// change nothing).
+// Filing and removing children: unique keys, links, and refusals that change nothing.
 #include <gtest/gtest.h>
 
 #include <string>

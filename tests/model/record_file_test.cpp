@@ -3,9 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <cstdlib>
 #include <functional>
 
 #include "foundation/keyed_archive.h"
@@ -106,59 +104,6 @@ TEST(RecordFile, HandCraftedArchiveReads) {
     // file, where filing an edit would move a parent's on.
     EXPECT_EQ(bike->date(), Date(0));
     EXPECT_EQ(bike->childAtIndex(0)->date(), Date(1000));
-}
-
-TEST(RecordFile, DecodesWithPythonsPlistlibToTheKeyedArchiveStructure) {
-    if (std::system("python3 -c 'import plistlib' > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
-    auto bike = part("Bike");
-    auto chain = part("Chain");
-    bike->addChildPartOrEntry(chain);
-    chain->addChildPartOrEntry(entry("Chain", "Lubed", 123.25, "Wet lube"));
-    const auto bytes = writeRecordFile(*bike);
-    const auto path = std::filesystem::temp_directory_path() / "cogbook-plistlib.bin";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
-    const std::string script = R"PY(
-import plistlib, sys
-a = plistlib.load(open(sys.argv[1], 'rb'))
-o = a['$objects']
-U = plistlib.UID
-assert a['$archiver'] == 'NSKeyedArchiver' and a['$version'] == 100000
-assert o[0] == '$null'
-root = o[a['$top']['root'].data]
-def cls(obj): return o[obj['$class'].data]
-assert cls(root) == {'$classname': 'ZRBicycleList', '$classes': ['ZRBicycleList', 'NSObject']}, cls(root)
-def fields(node):
-    d = o[node['bicycleList1'].data]
-    assert cls(d)['$classes'] == ['NSMutableDictionary', 'NSDictionary', 'NSObject']
-    return {o[k.data]: o[v.data] for k, v in zip(d['NS.keys'], d['NS.objects'])}
-f = fields(root)
-assert f['partName'] == 'Bike' and f['expandable'] is True and f['hasChildren'] is True
-assert 'parent' not in f
-assert cls(f['date'])['$classes'] == ['NSDate', 'NSObject'] and isinstance(f['date']['NS.time'], float)
-assert cls(f['childKeyArray'])['$classname'] == 'NSMutableArray'
-chainKey = o[f['childKeyArray']['NS.objects'][0].data]
-kids = f['children']
-assert o[kids['NS.keys'][0].data] == chainKey
-chain = o[kids['NS.objects'][0].data]
-cf = fields(chain)
-assert cf['creationDate'] == chainKey and cf['partName'] == 'Chain'
-assert fields(cf['parent']) == f   # the cycle leads back to the bike
-e = fields(o[cf['children']['NS.objects'][0].data])
-assert e['expandable'] is False and e['notes'] == 'Wet lube' and e['date']['NS.time'] == 123.25
-assert 'childKeyArray' not in e
-print('ok')
-)PY";
-    const auto scriptPath = std::filesystem::temp_directory_path() / "cogbook-plistlib.py";
-    std::ofstream(scriptPath) << script;
-    const std::string command = "python3 " + scriptPath.string() + " " + path.string() + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    EXPECT_EQ(pclose(pipe), 0) << output;
-    EXPECT_EQ(output, "ok\n");
 }
 
 TEST(RecordFile, RefusesWhatIsNotARecordWithAReason) {

@@ -1,6 +1,4 @@
-// The service fields: kept through the record file, copies, payloads and
-// templates as their kind allows; never written where never set; unfit
-// values refused with the item and the key named.
+// The service fields: kept where their kind allows, never written unset, unfit values refused.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,4 @@
-// The find panel moving on as the document it searches ends: to the next
-// open document the installed lookup finds searchable, passing over those it
-// does not and the ending one itself.
+// As its document ends, the find panel moves to the next searchable one the lookup finds.
 #include <QLabel>
 
 #include <memory>
